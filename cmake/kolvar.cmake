@@ -1,0 +1,65 @@
+# Helpers shared by the subsystem folders.
+include(GoogleTest)
+
+# kolvar_product_library(<target>): registers a Windows library for INSTALL.EXE to link.
+function(kolvar_product_library target)
+  set_property(GLOBAL APPEND PROPERTY KOLVAR_PRODUCT_LIBS ${target})
+endfunction()
+
+# kolvar_dist(<target> [NAME <file name>] [SUBDIR <folder>]): copies the built file into
+# build/dist after each build.
+function(kolvar_dist target)
+  cmake_parse_arguments(D "" "NAME;SUBDIR" "" ${ARGN})
+  set(dest ${KOLVAR_DIST_DIR})
+  if(D_SUBDIR)
+    set(dest ${dest}/${D_SUBDIR})
+  endif()
+  if(NOT D_NAME)
+    set(D_NAME $<TARGET_FILE_NAME:${target}>)
+  endif()
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${dest}
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${target}> ${dest}/${D_NAME})
+endfunction()
+
+# kolvar_unit_tests(<name> SOURCES ... LIBS ...): a native GoogleTest program; each case is
+# one CTest test. Built only in the native configuration.
+function(kolvar_unit_tests name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  if(WIN32)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  gtest_discover_tests(${name} TEST_PREFIX "unit." DISCOVERY_MODE PRE_TEST
+                       PROPERTIES LABELS unit)
+endfunction()
+
+# kolvar_win_tests(<name> SOURCES ... LIBS ... [GROUP <prefix group>] [SERIAL]): a GoogleTest
+# program run under Wine. GROUP names a Wine prefix copied from the base one for isolation
+# (its drives, registry and display settings are the group's own); SERIAL keeps its cases
+# from running beside other tests (they drive windows and the mouse).
+function(kolvar_win_tests name)
+  cmake_parse_arguments(T "SERIAL" "GROUP" "SOURCES;LIBS" ${ARGN})
+  if(NOT WIN32 OR NOT KOLVAR_WIN_TESTS)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} win_test_support GTest::gtest_main)
+  set(props LABELS win)
+  # Under Wine the repository is drive S: (see scripts/wine-prefix).
+  file(RELATIVE_PATH dist_rel ${CMAKE_SOURCE_DIR} ${KOLVAR_DIST_DIR})
+  file(RELATIVE_PATH bin_rel ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+  string(REPLACE "/" "\\" dist_rel "${dist_rel}")
+  string(REPLACE "/" "\\" bin_rel "${bin_rel}")
+  set(envs "KOLVAR_DIST=S:\\${dist_rel}" "KOLVAR_BUILD=S:\\${bin_rel}" "KOLVAR_SOURCE=S:\\")
+  if(T_GROUP)
+    list(APPEND envs "KOLVAR_WINE_GROUP=${T_GROUP}")
+  endif()
+  if(T_SERIAL)
+    list(APPEND props RUN_SERIAL TRUE)
+  endif()
+  gtest_discover_tests(${name} TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST
+                       DISCOVERY_TIMEOUT 60
+                       PROPERTIES ${props} ENVIRONMENT "${envs}")
+endfunction()

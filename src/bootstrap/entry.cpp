@@ -1,0 +1,86 @@
+#include "bootstrap/entry.h"
+
+#include <windows.h>
+
+#include <clocale>
+
+#include "bootstrap/install_state.h"
+#include "bootstrap/startup_rules.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/system_error.h"
+#include "platform/text.h"
+
+namespace kolvar::bootstrap {
+
+namespace {
+
+constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
+
+struct CompanionFile {
+  const wchar_t* onMedia;
+  const wchar_t* inPrivateFolder;
+};
+constexpr CompanionFile kCompanions[] = {
+    {L"INSTALL.EXE", kCopiedExe},
+    {L"UPGRADE.1", L"UPGRADE.ZIP"},
+    {L"INSTALL.CFG", L"INSTKOLV.CFG"},
+};
+
+void StartUp() {
+  // Version texts and the instructions folder name are built with "." as decimal separator.
+  std::setlocale(LC_NUMERIC, "C");
+}
+
+void TemporaryFolderRun(const std::wstring& markerLine) {
+  State().SourceDir = SourceDirFromMarker(markerLine);
+  // The background window and the wizard driver take over from here.
+}
+
+}  // namespace
+
+std::optional<std::wstring> ReadMarker(const std::wstring& exeDir) {
+  std::string bytes;
+  try {
+    bytes = ReadFileBytes(exeDir + kMarkerFile);
+  } catch (const SystemError&) {
+    return std::nullopt;
+  }
+  bool utf8 = bytes.rfind(kUtf8Bom, 0) == 0;
+  if (utf8) bytes.erase(0, 3);
+  size_t end = bytes.find_first_of("\r\n");
+  if (end != std::string::npos) bytes.resize(end);
+  return utf8 ? Utf8ToWide(bytes) : AnsiToWide(bytes);
+}
+
+void WriteMarker(const std::wstring& folder, const std::wstring& mediaDir) {
+  std::optional<std::string> line = WideToAnsiExact(mediaDir);
+  if (!line) line = kUtf8Bom + WideToUtf8(mediaDir);
+  WriteFileBytes(folder + kMarkerFile, *line + "\r\n");
+}
+
+std::wstring RelaunchFromTemp(const std::wstring& exeDir) {
+  std::wstring name = GuidToFolderName(NewGuidText().value_or(L""));
+  std::wstring folder = PrivateFolderPath(TemporaryFolder(), name);
+  ForceDirectories(folder);
+  for (const auto& file : kCompanions)
+    CopyFileReplacing(exeDir + file.onMedia, folder + file.inPrivateFolder);
+  WriteMarker(folder, exeDir);
+  // Quoted: the temporary folder may hold blanks.
+  RunProgram(L"\"" + folder + kCopiedExe + L"\"", SW_SHOW, false);
+  return folder;
+}
+
+int InstallerMain() {
+  StartUp();
+  InstallState& state = State();
+  state.ExeDir = ExecutableFolder();
+  if (auto marker = ReadMarker(state.ExeDir)) {
+    TemporaryFolderRun(*marker);
+  } else {
+    RelaunchFromTemp(state.ExeDir);
+  }
+  return 0;
+}
+
+}  // namespace kolvar::bootstrap

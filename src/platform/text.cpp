@@ -1,0 +1,129 @@
+#include "platform/text.h"
+
+#include "platform/error.h"
+
+namespace kolvar {
+
+Error::Error(std::wstring message) : message_(std::move(message)), utf8_(WideToUtf8(message_)) {}
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+void AppendCodePoint(std::wstring& out, char32_t cp) {
+  if constexpr (sizeof(wchar_t) == 2) {
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
+      return;
+    }
+  }
+  out.push_back(static_cast<wchar_t>(cp));
+}
+
+}  // namespace
+
+std::wstring Utf8ToWide(std::string_view text) {
+  std::wstring out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      out.push_back(c);
+      ++i;
+      continue;
+    }
+    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : -1;
+    if (extra < 0 || c > 0xF4 || i + extra >= text.size()) {
+      out.push_back(static_cast<wchar_t>(kReplacement));
+      ++i;
+      continue;
+    }
+    char32_t cp = c & (0x3F >> extra);
+    bool ok = true;
+    for (int k = 1; k <= extra; ++k) {
+      unsigned char cc = static_cast<unsigned char>(text[i + k]);
+      if ((cc & 0xC0) != 0x80) {
+        ok = false;
+        break;
+      }
+      cp = (cp << 6) | (cc & 0x3F);
+    }
+    static const char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+    if (!ok || cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+      out.push_back(static_cast<wchar_t>(kReplacement));
+      ++i;
+      continue;
+    }
+    AppendCodePoint(out, cp);
+    i += extra + 1;
+  }
+  return out;
+}
+
+std::string WideToUtf8(std::wstring_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t cp = static_cast<char32_t>(text[i]);
+    if constexpr (sizeof(wchar_t) == 2) {
+      cp &= 0xFFFF;
+      if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size()) {
+        char32_t lo = static_cast<char32_t>(text[i + 1]) & 0xFFFF;
+        if (lo >= 0xDC00 && lo <= 0xDFFF) {
+          cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
+          ++i;
+        }
+      }
+    }
+    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = kReplacement;
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
+std::wstring IncludeTrailingBackslash(std::wstring_view path) {
+  std::wstring out = ExcludeTrailingBackslash(path);
+  if (!path.empty()) out.push_back(L'\\');
+  return out;
+}
+
+std::wstring ExcludeTrailingBackslash(std::wstring_view path) {
+  while (!path.empty() && path.back() == L'\\') path.remove_suffix(1);
+  return std::wstring(path);
+}
+
+std::wstring JoinPath(std::wstring_view folder, std::wstring_view name) {
+  if (folder.empty()) return std::wstring(name);
+  return IncludeTrailingBackslash(folder) + std::wstring(name);
+}
+
+std::wstring AsciiUpper(std::wstring_view text) {
+  std::wstring out(text);
+  for (auto& c : out) {
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  }
+  return out;
+}
+
+bool EqualsNoCaseAscii(std::wstring_view a, std::wstring_view b) {
+  return a.size() == b.size() && AsciiUpper(a) == AsciiUpper(b);
+}
+
+}  // namespace kolvar

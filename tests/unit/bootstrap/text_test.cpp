@@ -1,0 +1,31 @@
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+namespace kolvar {
+namespace {
+
+TEST(Utf8, RoundTripsRomanianLettersAndAstralCharacters) {
+  const std::wstring text = L"\u0218tefan \u021Aar\u0103 \u00CEnv\u0103\u021B\u0103m\u00E2nt \U0001F600";
+  EXPECT_EQ(Utf8ToWide(WideToUtf8(text)), text);
+  EXPECT_EQ(WideToUtf8(L"\u0219"), "\xC8\x99");
+}
+
+TEST(Utf8, MalformedInputBecomesReplacementCharacters) {
+  EXPECT_EQ(Utf8ToWide("a\xC3"), L"a\uFFFD");          // cut short
+  EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\uFFFD\uFFFD");  // overlong "/"
+  EXPECT_EQ(Utf8ToWide("\xED\xA0\x80"), L"\uFFFD\uFFFD\uFFFD");  // surrogate
+  EXPECT_EQ(Utf8ToWide("\xFF"), L"\uFFFD");
+}
+
+TEST(Paths, JoinWithExactlyOneBackslash) {
+  EXPECT_EQ(JoinPath(L"C:\\ProKolv", L"DATA"), L"C:\\ProKolv\\DATA");
+  EXPECT_EQ(JoinPath(L"C:\\ProKolv\\", L"DATA"), L"C:\\ProKolv\\DATA");
+  EXPECT_EQ(JoinPath(L"D:", L"DISK1"), L"D:\\DISK1");
+  EXPECT_EQ(IncludeTrailingBackslash(L"C:\\A\\\\"), L"C:\\A\\");
+  EXPECT_EQ(ExcludeTrailingBackslash(L"C:\\A\\"), L"C:\\A");
+  EXPECT_EQ(IncludeTrailingBackslash(L""), L"");
+}
+
+}  // namespace
+}  // namespace kolvar
