@@ -7,6 +7,8 @@ namespace kolvar::toolkit {
 
 using TColor = uint32_t;
 
-constexpr bool IsSystemColor(TColor color) { return (color >> 24) == 0xFF; }
+constexpr bool IsSystemColor(TColor color) {
+  return (color >> 24) == 0xFF;
+}
 
 }  // namespace kolvar::toolkit
