@@ -1,0 +1,67 @@
+// Drives the toolkit's windows as a user would, from a second thread while the test thread runs
+// the forms' message loops: real mouse and keyboard input, waiting for windows, screenshots.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "toolkit/control.h"
+
+namespace kolvar::testing {
+
+// Runs `script` on its own thread; joined when the object dies.
+class UserScript {
+ public:
+  explicit UserScript(std::function<void()> script);
+  ~UserScript();
+  UserScript(const UserScript&) = delete;
+  UserScript& operator=(const UserScript&) = delete;
+
+ private:
+  std::thread thread_;
+};
+
+// Waits until `done` answers true, up to `timeoutMs`; returns whether it did.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+// Waits until `window` is visible and enabled.
+bool WaitForWindow(HWND window, DWORD timeoutMs = 5000);
+// Waits until a visible window with the toolkit's class and `title` exists; returns it or null.
+HWND WaitForTitled(const std::wstring& title, DWORD timeoutMs = 5000);
+
+// Moves the mouse to screen point `at` and presses and releases a button there.
+void ClickAt(POINT at, bool right = false);
+void MoveMouseTo(POINT at);
+void MouseDownAt(POINT at);
+void MouseUpAt(POINT at);
+// Clicks the middle of a control (windowed or not), taking its screen position.
+void ClickControl(const kolvar::toolkit::TControl& control, bool right = false);
+// Presses and releases `key` with the modifiers in `shift` (toolkit TShift bits).
+void PressKey(WORD key, unsigned shift = 0);
+// Turns the mouse wheel by `notches` (positive: away from the user) with `shift` held.
+void Wheel(int notches, unsigned shift);
+
+// Runs the calling thread's message queue until `done` answers true or `timeoutMs` passes.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+// Handles the calling thread's messages for `ms` milliseconds.
+void PumpFor(DWORD ms);
+
+// A copy of the screen's pixels in `rect` (0x00BBGGRR values, row by row).
+struct Shot {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+Shot CaptureScreen(const RECT& rect);
+Shot CaptureWindow(HWND window);
+// Writes `shot` as a PNG file named `name` under build/artifacts; returns the path written
+// (empty on failure).
+std::wstring SaveArtifact(const Shot& shot, const std::wstring& name);
+// `shot` encoded as a PNG file.
+std::string EncodePng(const Shot& shot);
+
+}  // namespace kolvar::testing
