@@ -35,12 +35,14 @@ function(kolvar_unit_tests name)
                        PROPERTIES LABELS unit)
 endfunction()
 
-# kolvar_win_tests(<name> SOURCES ... LIBS ... [GROUP <prefix group>] [SERIAL]): a GoogleTest
-# program run under Wine. GROUP names a Wine prefix copied from the base one for isolation
-# (its drives, registry and display settings are the group's own); SERIAL keeps its cases
-# from running beside other tests (they drive windows and the mouse).
+# kolvar_win_tests(<name> SOURCES ... LIBS ... [GROUP <prefix group>] [SERIAL] [LOCK <name>]):
+# a GoogleTest program run under Wine. GROUP names a Wine prefix copied from the base one for
+# isolation (its drives, registry and display settings are the group's own); SERIAL keeps its
+# cases from running beside other tests (they drive windows and the mouse); LOCK keeps its
+# cases from running beside other cases holding the same lock (they share machine-wide state
+# such as HKEY_LOCAL_MACHINE keys of their group's prefix).
 function(kolvar_win_tests name)
-  cmake_parse_arguments(T "SERIAL" "GROUP" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "GROUP;LOCK" "SOURCES;LIBS" ${ARGN})
   if(NOT WIN32 OR NOT KOLVAR_WIN_TESTS)
     return()
   endif()
@@ -59,7 +61,23 @@ function(kolvar_win_tests name)
   if(T_SERIAL)
     list(APPEND props RUN_SERIAL TRUE)
   endif()
+  if(T_LOCK)
+    list(APPEND props RESOURCE_LOCK ${T_LOCK})
+  endif()
+  # The variables travel through `env` in front of the Wine wrapper: a list-valued ENVIRONMENT
+  # property does not survive gtest_discover_tests (it turns each item after the first into a
+  # property name), which left the tests without KOLVAR_BUILD and their group prefix.
+  set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR env ${envs}
+                                                               ${CMAKE_CROSSCOMPILING_EMULATOR})
   gtest_discover_tests(${name} TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST
                        DISCOVERY_TIMEOUT 60
-                       PROPERTIES ${props} ENVIRONMENT "${envs}")
+                       PROPERTIES ${props})
+endfunction()
+
+# kolvar_export_plain_names(<dll target>): __stdcall exports under their plain names
+# (no @<bytes> suffix in the 32-bit build), as outside callers look them up.
+function(kolvar_export_plain_names target)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_link_options(${target} PRIVATE -Wl,--kill-at)
+  endif()
 endfunction()

@@ -1,0 +1,154 @@
+#include "sysconfig/engine_config.h"
+
+#include <cstring>
+
+#include "bootstrap/install_state.h"
+#include "platform/error.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/registry.h"
+#include "platform/system_error.h"
+#include "platform/text.h"
+
+namespace kolvar::sysconfig {
+
+namespace {
+
+using bootstrap::EngineApi;
+using bootstrap::EngineSession;
+
+// The configuration list of the Paradox driver's start-up settings. The separators are
+// doubled as the engine has always been given them; it reads repeated separators as one.
+constexpr char kParadoxInitPath[] = "\\\\DRIVERS\\\\PARADOX\\\\INIT";
+constexpr wchar_t kNetDirNode[] = L"NET DIR";
+
+void RaiseUseCount(HKEY root) {
+  auto key = RegistryKey::Open(root, bootstrap::kEngineKey, true);
+  if (!key)
+    ThrowLastError(L"Registry " + std::wstring(bootstrap::kEngineKey));
+  // A count stored as another type than a string reads as missing, hence as 0.
+  key->WriteString(L"UseCount", NextUseCount(key->ReadString(L"UseCount")));
+}
+
+void ImportEngineRegistryFile(HKEY root) {
+  std::wstring programFiles;
+  if (auto key = RegistryKey::Open(root, kWindowsVersionKey))
+    programFiles = key->ReadString(L"ProgramFilesDir").value_or(L"");
+  std::wstring file = programFiles + kEngineSubfolder + kEngineRegistryFile;
+  std::string bytes = ReadFileBytes(file);
+  std::optional<std::string> ansiFolder = WideToAnsiExact(programFiles);
+  if (!ansiFolder)
+    throw Error(L"Program Files folder has no ANSI form: " + programFiles);
+  WriteFileBytes(file, RewriteEngineRegistryFile(bytes, DoubleBackslashes(*ansiFolder)));
+  RunProgram(L"regedit /s \"" + file + L"\"", SW_MINIMIZE, true);
+}
+
+// The alias's name and parameters as the engine takes them; nullopt when they have no exact
+// ANSI form or do not fit its buffers (a cut path would point the alias elsewhere).
+struct EngineAlias {
+  std::string name;
+  std::string params;
+};
+std::optional<EngineAlias> ToEngineAlias(const AliasEntry& alias) {
+  auto name = WideToAnsiExact(alias.name);
+  auto path = WideToAnsiExact(alias.path);
+  if (!name || !path)
+    return std::nullopt;
+  EngineAlias result{*name, AliasParams(*path)};
+  if (!FitsEngineBuffer(result.name) || !FitsEngineBuffer(result.params))
+    return std::nullopt;
+  return result;
+}
+
+bool CallSucceeded(engine::DBIResult result) {
+  return result == engine::DBIERR_NONE;
+}
+
+// Walks the open list to "NET DIR" and writes `value` there; true when written.
+bool WriteNetDir(const EngineApi& api, engine::hDBICur cursor, const std::wstring& folder) {
+  if (!CallSucceeded(api.DbiSetToBegin(cursor)))
+    return false;
+  engine::CFGDesc record;
+  for (;;) {
+    std::memset(&record, 0, sizeof record);
+    if (!CallSucceeded(api.DbiGetNextRecord(cursor, engine::dbiWRITELOCK, &record, nullptr)))
+      return false;
+    record.szNodeName[sizeof record.szNodeName - 1] = '\0';
+    if (EqualsNoCaseAscii(AnsiToWide(record.szNodeName), kNetDirNode))
+      break;
+  }
+  std::wstring value = NetDirValue(folder);
+  ForceDirectories(value + L"NetDir");
+  // A value the record cannot hold whole is not written cut short.
+  auto ansi = WideToAnsiExact(value);
+  if (!ansi || ansi->size() >= sizeof record.szValue)
+    return false;
+  std::memset(record.szValue, 0, sizeof record.szValue);
+  std::memcpy(record.szValue, ansi->data(), ansi->size());
+  return CallSucceeded(api.DbiModifyRecord(cursor, &record, 1));
+}
+
+}  // namespace
+
+void RegisterEngine(bool& freshEngine, HKEY root) {
+  if (RegistryKey::Exists(root, kRegisteredEngineKey)) {
+    RaiseUseCount(root);
+    return;
+  }
+  freshEngine = true;
+  ImportEngineRegistryFile(root);
+}
+
+bool AddAliases(EngineSession& session, const std::vector<AliasEntry>& aliases) {
+  if (!session.Start())
+    return false;
+  const EngineApi& api = *session.Bind();
+  bool allAdded = true;
+  for (const AliasEntry& alias : aliases) {
+    auto engineAlias = ToEngineAlias(alias);
+    if (!engineAlias) {
+      allAdded = false;
+      continue;
+    }
+    allAdded &= CallSucceeded(api.DbiAddAlias(nullptr, engineAlias->name.c_str(), "PARADOX",
+                                              engineAlias->params.c_str(), 1));
+  }
+  allAdded &= CallSucceeded(api.DbiCfgSave(nullptr, nullptr, 0));
+  return allAdded;
+}
+
+bool AddAliases(const std::vector<AliasEntry>& aliases) {
+  if (!bootstrap::StartDatabaseEngine())
+    return false;
+  return AddAliases(bootstrap::DatabaseEngine(), aliases);
+}
+
+bool SetNetDir(EngineSession& session, const std::wstring& folder) {
+  const EngineApi* api = session.Bind();
+  if (!api || !CallSucceeded(api->DbiInitFn(engine::kDbiInterfaceVersion, nullptr)))
+    return false;
+  bool written = false;
+  engine::hDBICur cursor = nullptr;
+  if (CallSucceeded(api->DbiOpenCfgInfoList(nullptr, engine::dbiREADWRITE, engine::cfgPersistent,
+                                            kParadoxInitPath, &cursor))) {
+    written = WriteNetDir(*api, cursor, folder);
+    api->DbiCloseCursor(&cursor);
+  }
+  api->DbiExit();
+  return written;
+}
+
+bool SetNetDir(const std::wstring& folder) {
+  return SetNetDir(bootstrap::DatabaseEngine(), folder);
+}
+
+void DoConfigBDE() {
+  bool freshEngine = false;
+  RegisterEngine(freshEngine);
+  const std::wstring& dataDir = bootstrap::State().DataDir;
+  AddAliases(SuiteAliases(dataDir));
+  if (freshEngine)
+    SetNetDir(dataDir);
+}
+
+}  // namespace kolvar::sysconfig
