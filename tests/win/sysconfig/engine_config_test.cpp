@@ -114,6 +114,20 @@ TEST_F(FreshEngine, RewritesAndImportsTheEngineRegistryFile) {
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, importKey_, L"Letters"), AnsiToWide("\xEE\xE2"));
 }
 
+TEST_F(FreshEngine, AProgramFilesFolderWithoutAnAnsiFormIsAnErrorAndTheFileStaysAsItWas) {
+  programFiles_ = folder_ / L"\u0416\u0416";  // no exact form in the ANSI code page
+  RegistryKey::Create(root_.get(), kWindowsVersionKey)
+      .WriteString(L"ProgramFilesDir", programFiles_);
+  bdeReg_ = programFiles_ + kEngineSubfolder + kEngineRegistryFile;
+  testing::WriteFile(bdeReg_,
+                     "[HKEY_LOCAL_MACHINE\\Software\\KolvarTests\\Import]\n\"P\"=\"$ProgDir$\"\n");
+  bool fresh = false;
+  EXPECT_THROW(RegisterEngine(fresh, root_.get()), Error);
+  EXPECT_EQ(ReadFile(bdeReg_),
+            "[HKEY_LOCAL_MACHINE\\Software\\KolvarTests\\Import]\n\"P\"=\"$ProgDir$\"\n");
+  EXPECT_FALSE(RegistryKey::Exists(HKEY_LOCAL_MACHINE, importKey_));
+}
+
 TEST_F(FreshEngine, AMissingRegistryFileIsAnErrorAndNothingIsImported) {
   bool fresh = false;
   EXPECT_THROW(RegisterEngine(fresh, root_.get()), SystemError);
@@ -161,6 +175,7 @@ TEST_F(EngineAliases, AnAliasThatCannotBeAddedDoesNotStopTheOthers) {
                                     {L"KOLVAR", data + L"\\DATA"},
                                     {L"LONGPATH", tooLong},
                                     {std::wstring(256, L'N'), data},
+                                    {L"CYRILLIC", data + L"\\\u0416"},
                                     {L"LAST", data + L"\\2"}}));
   std::string config = Config();
   EXPECT_NE(config.find(AliasText(L"FIRST", data + L"\\1")), std::string::npos) << config;
@@ -168,6 +183,7 @@ TEST_F(EngineAliases, AnAliasThatCannotBeAddedDoesNotStopTheOthers) {
   EXPECT_NE(config.find(testing::AliasConfig("KOLVAR", "PARADOX", "C:\\OLD")), std::string::npos);
   EXPECT_EQ(config.find("LONGPATH"), std::string::npos) << "never added with a cut path";
   EXPECT_EQ(config.find("NNNN"), std::string::npos);
+  EXPECT_EQ(config.find("CYRILLIC"), std::string::npos) << "never added with a replaced letter";
 }
 
 TEST_F(EngineAliases, NothingIsAddedWhenTheEngineDoesNotStart) {
@@ -230,7 +246,9 @@ TEST(DoConfigBDE, RegistersAFreshEngineThenCountsUsersOnTheNextRun) {
       << config;
   EXPECT_TRUE(DirectoryExists(data / L"NetDir"));
 
-  // The suite is now installed once its database folder exists.
+  // The suite is now installed once its database folder exists; a new engine session reads
+  // the aliases back from the configuration file.
+  bootstrap::StopDatabaseEngine();
   ASSERT_TRUE(ForceDirectories(data / L"DATA"));
   {
     EngineSession session;
