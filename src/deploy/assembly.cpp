@@ -1,0 +1,98 @@
+#include "deploy/assembly.h"
+
+#include <algorithm>
+
+#include "platform/text.h"
+
+namespace kolvar::deploy {
+
+bool ArchiveAssembly::AssembleArchives() {
+  view_.SetStatus(L"Asamblare arhive...");
+  partCounter_ = 0;
+  if (!files_.IsRemovableDrive(state_.SourceDir))
+    state_.DiskCount = 1;
+  view_.SetCopyMaximum(state_.DiskCount);
+  view_.SetCopyPosition(0);
+  if (!state_.SourceDir.empty() && state_.SourceDir.back() == L'\\')
+    state_.SourceDir.pop_back();
+  if (state_.DiskCount < 1)
+    return true;
+  for (int n = 1; n <= state_.DiskCount; ++n) {
+    if (!WaitForDisk(n)) {
+      view_.SetModalResult(2);
+      return false;
+    }
+    view_.SetCopyPosition(n);
+    std::vector<std::wstring> parts;
+    for (std::wstring& name : files_.ListNames(state_.SourceDir))
+      if (IsArchivePart(name))
+        parts.push_back(std::move(name));
+    std::sort(parts.begin(), parts.end(),
+              [](const std::wstring& a, const std::wstring& b) { return PartNameLess(a, b); });
+    for (const std::wstring& name : parts)
+      CopyPart(name);
+    view_.SetCopyPosition(partCounter_);
+  }
+  return true;
+}
+
+bool ArchiveAssembly::WaitForDisk(int n) {
+  view_.SetMessageHeading(kDiskPromptHeading);
+  while (!files_.FileExists(state_.SourceDir + L"\\" + DiskMarkerName(n))) {
+    if (view_.ShowDiskPrompt(DiskPromptText(n)) == 2)
+      return false;
+  }
+  return true;
+}
+
+bool ArchiveAssembly::IsArchivePart(const std::wstring& name) const {
+  return deploy::IsArchivePart(name, components_);
+}
+
+void ArchiveAssembly::CopyPart(const std::wstring& name) {
+  std::wstring source = state_.SourceDir + L"\\" + name;
+  view_.SetStatus(name);
+  std::wstring target = JoinPath(state_.ProposedProgramDir, JoinedArchiveName(name));
+  files_.AppendPart(PartExtension(name), source, target);
+  ++partCounter_;
+}
+
+void ExtractWithGauge(const ZipArchive& archive,
+                      ExtractTarget& target,
+                      CopyView& view,
+                      UnzipCounter& counter,
+                      bool pump,
+                      const EntryFilter& filter) {
+  counter.ZipSize = archive.SizeInKb();
+  counter.ZipProgres = 0;
+  view.SetUnzipPosition(0);
+  view.SetUnzipMaximum(counter.GaugeMaximum());
+  int shown = -1;
+  archive.ExtractAll(
+      target,
+      [&](const ZipEntry& entry, uint64_t position) {
+        int64_t gauge = counter.OnUnzipProgress(entry.uncompressedSize, position);
+        int value = static_cast<int>(std::min<int64_t>(gauge, counter.GaugeMaximum()));
+        if (value != shown) {
+          view.SetUnzipPosition(value);
+          shown = value;
+        }
+        if (pump)
+          view.PumpMessages();
+      },
+      filter);
+}
+
+void DeleteJoinedArchives(const std::wstring& programDir, CopyView& view, MediaFiles& files) {
+  for (const std::wstring& name : files.ListNames(programDir)) {
+    if (!IsJoinedArchiveName(name))
+      continue;
+    std::wstring path = JoinPath(programDir, name);
+    if (!files.FileExists(path))
+      continue;
+    if (!files.Delete(path))
+      view.ShowCannotDelete(L"Nu pot sterge " + path);
+  }
+}
+
+}  // namespace kolvar::deploy

@@ -1,0 +1,110 @@
+#include "deploy/win_media.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "deploy/win_files.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "platform/unique_handle.h"
+
+namespace kolvar::deploy {
+
+bool WinMediaFiles::IsRemovableDrive(const std::wstring& path) {
+  return DriveTypeOf(path) == DRIVE_REMOVABLE;
+}
+
+bool WinMediaFiles::FileExists(const std::wstring& path) {
+  return kolvar::FileExists(path);
+}
+
+std::vector<std::wstring> WinMediaFiles::ListNames(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  ScopedFind find(::FindFirstFileW(JoinPath(folder, L"*.*").c_str(), &data));
+  if (!find)
+    return names;
+  do {
+    std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..")
+      names.push_back(std::move(name));
+  } while (::FindNextFileW(find.get(), &data));
+  return names;
+}
+
+void WinMediaFiles::AppendPart(const std::wstring& extension,
+                               const std::wstring& source,
+                               const std::wstring& target) {
+  ScopedFile in(::CreateFileW(source.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!in)
+    return;
+  ScopedFile out;
+  if (extension == L".1") {
+    out.reset(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  } else {
+    out.reset(::CreateFileW(target.c_str(), GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER zero{};
+    if (out)
+      ::SetFilePointerEx(out.get(), zero, nullptr, FILE_END);
+  }
+  if (!out)
+    return;
+  std::unique_ptr<char[]> buffer(new char[kPartBufferSize]);
+  for (;;) {
+    DWORD got = 0, written = 0;
+    if (!::ReadFile(in.get(), buffer.get(), kPartBufferSize, &got, nullptr) || got == 0)
+      break;
+    if (!::WriteFile(out.get(), buffer.get(), got, &written, nullptr) || written != got)
+      break;
+  }
+}
+
+bool WinMediaFiles::Delete(const std::wstring& path) {
+  return ::DeleteFileW(path.c_str()) != 0;
+}
+
+void ExtractArchive(const std::wstring& archivePath,
+                    const std::wstring& destination,
+                    CopyView& view,
+                    UnzipCounter& counter,
+                    bool pump,
+                    const EntryFilter& filter) {
+  counter.ZipSize = 0;
+  counter.ZipProgres = 0;
+  WinFileSource source(archivePath);
+  ZipArchive archive(source, archivePath, DecodeOem);
+  WinExtractTarget target(destination);
+  ExtractWithGauge(archive, target, view, counter, pump, filter);
+}
+
+void ClearSeedFolders(const std::wstring& dataDir, bool upgrade) {
+  std::wstring base = IncludeTrailingBackslash(dataDir);
+  for (const wchar_t* seed : kSeedFolders) {
+    std::wstring folder = base + seed;
+    WIN32_FIND_DATAW data;
+    ScopedFind find(::FindFirstFileW((folder + L"*.*").c_str(), &data));
+    if (!find)
+      continue;
+    do {
+      std::wstring path = folder + data.cFileName;
+      switch (SeedEntryAction(data.cFileName, data.dwFileAttributes, upgrade)) {
+        case SeedAction::kLeave:
+          break;
+        case SeedAction::kKeepWritable:
+          ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+          break;
+        case SeedAction::kDelete:
+          ::DeleteFileW(path.c_str());
+          break;
+      }
+    } while (::FindNextFileW(find.get(), &data));
+  }
+}
+
+}  // namespace kolvar::deploy
