@@ -87,6 +87,11 @@ void WinExtractTarget::CreateFolders(const std::wstring& relativeFolder) {
 
 std::unique_ptr<OutputFile> WinExtractTarget::CreateOutputFile(const std::wstring& relativePath) {
   std::wstring path = JoinPath(root_, relativePath);
+  // Windows refuses to replace a read-only file; say so the same way everywhere (a process
+  // with more rights than the user's, or Wine as root, would write through it).
+  DWORD existing = ::GetFileAttributesW(path.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
+    ThrowSystemError(ERROR_ACCESS_DENIED, L"Nu pot crea fisierul " + path);
   ScopedFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file)

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "platform/text.h"
+#include "recording_view.h"
 #include "zip_builder.h"
 
 namespace kolvar::deploy {
@@ -14,37 +15,7 @@ namespace {
 
 using bootstrap::InstallState;
 using bootstrap::NewInstallSet;
-
-// The page as the tests see it: every call recorded.
-class FakeView : public CopyView {
- public:
-  void SetStatus(const std::wstring& text) override { statuses.push_back(text); }
-  void SetCopyMaximum(int maximum) override { copy.SetMaximum(maximum); }
-  void SetCopyPosition(int position) override {
-    copy.SetPosition(position);
-    copyPositions.push_back(copy.position);
-  }
-  void SetUnzipMaximum(int maximum) override { unzip.SetMaximum(maximum); }
-  void SetUnzipPosition(int position) override {
-    unzip.SetPosition(position);
-    unzipPercents.push_back(unzip.Percent());
-  }
-  void SetMessageHeading(const std::wstring& h) override { heading = h; }
-  int ShowDiskPrompt(const std::wstring& text) override {
-    prompts.push_back(text);
-    return onPrompt ? onPrompt(static_cast<int>(prompts.size())) : 2;
-  }
-  void PumpMessages() override { ++pumps; }
-  void SetModalResult(int result) override { modalResult = result; }
-  void ShowCannotDelete(const std::wstring& text) override { cannotDelete.push_back(text); }
-
-  std::vector<std::wstring> statuses, prompts, cannotDelete;
-  std::vector<int> copyPositions, unzipPercents;
-  GaugeState copy, unzip;
-  std::wstring heading;
-  std::function<int(int)> onPrompt;
-  int modalResult = 0, pumps = 0;
-};
+using testing::RecordingView;
 
 // Files in memory: the drive "A:" shows the disk in the drive, everything else is one disk.
 class FakeMedia : public MediaFiles {
@@ -98,7 +69,7 @@ class FakeMedia : public MediaFiles {
 
 struct AssemblyRun {
   InstallState state;
-  FakeView view;
+  RecordingView view;
   FakeMedia media;
   int partCounter = 0;
   AssemblyRun() { state.ProposedProgramDir = state.ProgramDir = L"C:\\ProKolv"; }
@@ -214,7 +185,7 @@ TEST(Assembly, ExtractionGauge) {
     MemorySource source(testing::BuildZip(
         {Member{"a", std::string(1000, 'a')}, Member{"b", std::string(1023, 'b')}}));
     ZipArchive zip(source, L"s.zip");
-    FakeView view;
+    RecordingView view;
     UnzipCounter counter;
     NullTarget target;
     ExtractWithGauge(zip, target, view, counter, false, {});
@@ -227,7 +198,7 @@ TEST(Assembly, ExtractionGauge) {
     MemorySource source(testing::BuildZip(
         {Member{"a", std::string(3 << 20, 'a')}, Member{"b", std::string(1 << 20, 'b')}}));
     ZipArchive zip(source, L"m.zip");
-    FakeView view;
+    RecordingView view;
     UnzipCounter counter;
     NullTarget target;
     ExtractWithGauge(zip, target, view, counter, true, {});
