@@ -70,7 +70,7 @@ function(kolvar_win_tests name)
   set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR env ${envs}
                                                                ${CMAKE_CROSSCOMPILING_EMULATOR})
   gtest_discover_tests(${name} TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST
-                       DISCOVERY_TIMEOUT 60
+                       DISCOVERY_TIMEOUT 120
                        PROPERTIES ${props})
 endfunction()
 
