@@ -30,9 +30,30 @@ std::set<std::wstring> PrivateFolders(const std::wstring& temp) {
   return names;
 }
 
-// Runs INSTALL.EXE from `media` (a folder with a trailing backslash) and returns the private
-// folders it created under `temp`.
+// Sets TMP and TEMP for this process and the programs it starts; restores them afterwards.
+class TempOverride {
+ public:
+  explicit TempOverride(const std::wstring& folder) {
+    for (const wchar_t* name : {L"TMP", L"TEMP"}) {
+      wchar_t buffer[1024];
+      DWORD length = ::GetEnvironmentVariableW(name, buffer, 1024);
+      saved_.emplace_back(name, std::wstring(buffer, length));
+      ::SetEnvironmentVariableW(name, folder.c_str());
+    }
+  }
+  ~TempOverride() {
+    for (const auto& [name, value] : saved_)
+      ::SetEnvironmentVariableW(name.c_str(), value.empty() ? nullptr : value.c_str());
+  }
+
+ private:
+  std::vector<std::pair<std::wstring, std::wstring>> saved_;
+};
+
+// Runs INSTALL.EXE from `media` (a folder with a trailing backslash) with `temp` as the
+// temporary folder, and returns the private folders it created there.
 std::vector<std::wstring> RunFromMedia(const std::wstring& media, const std::wstring& temp) {
+  TempOverride override(temp);
   auto before = PrivateFolders(temp);
   EXPECT_EQ(testing::RunAndWait(L"\"" + media + L"INSTALL.EXE\""), 0);
   // The copy was started before the media run ended; let it read its marker before the test
@@ -59,13 +80,14 @@ class Relaunch : public ::testing::Test {
     }
   }
   std::string installer_;
+  TempFolder temp_{L"temp"};  // this test's own temporary folder: tests run side by side
 };
 
 TEST_F(Relaunch, CopiesItselfAndCompanionsAndWritesTheMarker) {
   TempFolder media(L"media");
   std::wstring mediaDir = media.path() + L"\\";
   MakeMedia(mediaDir);
-  auto created = RunFromMedia(mediaDir, TemporaryFolder());
+  auto created = RunFromMedia(mediaDir, temp_.path());
   ASSERT_EQ(created.size(), 1u);
   const std::wstring& folder = created[0];
   EXPECT_EQ(ReadFile(folder + L"INSTKOLV.EXE"), installer_);
@@ -81,8 +103,8 @@ TEST_F(Relaunch, MissingCompanionsStillRelaunchAndTwoRunsGiveTwoFolders) {
   TempFolder media(L"media");
   std::wstring mediaDir = media.path() + L"\\";
   MakeMedia(mediaDir, false);
-  auto first = RunFromMedia(mediaDir, TemporaryFolder());
-  auto second = RunFromMedia(mediaDir, TemporaryFolder());
+  auto first = RunFromMedia(mediaDir, temp_.path());
+  auto second = RunFromMedia(mediaDir, temp_.path());
   ASSERT_EQ(first.size(), 1u);
   ASSERT_EQ(second.size(), 1u);
   EXPECT_NE(first[0], second[0]);
@@ -98,7 +120,7 @@ TEST_F(Relaunch, MissingCompanionsStillRelaunchAndTwoRunsGiveTwoFolders) {
 TEST_F(Relaunch, MediaAtTheRootOfAFloppyDrive) {
   // A: is a removable drive in the test prefix, mapped to an empty folder.
   MakeMedia(L"A:\\");
-  auto created = RunFromMedia(L"A:\\", TemporaryFolder());
+  auto created = RunFromMedia(L"A:\\", temp_.path());
   ASSERT_EQ(created.size(), 1u);
   EXPECT_EQ(ReadFile(created[0] + L"INSTKOLV.DAT"), "A:\\\r\n");
   EXPECT_EQ(ReadMarker(created[0]).value_or(L"<none>"), L"A:\\");
@@ -106,26 +128,6 @@ TEST_F(Relaunch, MediaAtTheRootOfAFloppyDrive) {
   for (const wchar_t* name : {L"INSTALL.EXE", L"INSTALL.CFG", L"UPGRADE.1"})
     DeleteFileForced(std::wstring(L"A:\\") + name);
 }
-
-// Sets TMP and TEMP for this process and the programs it starts; restores them afterwards.
-class TempOverride {
- public:
-  explicit TempOverride(const std::wstring& folder) {
-    for (const wchar_t* name : {L"TMP", L"TEMP"}) {
-      wchar_t buffer[1024];
-      DWORD length = ::GetEnvironmentVariableW(name, buffer, 1024);
-      saved_.emplace_back(name, std::wstring(buffer, length));
-      ::SetEnvironmentVariableW(name, folder.c_str());
-    }
-  }
-  ~TempOverride() {
-    for (const auto& [name, value] : saved_)
-      ::SetEnvironmentVariableW(name.c_str(), value.empty() ? nullptr : value.c_str());
-  }
-
- private:
-  std::vector<std::pair<std::wstring, std::wstring>> saved_;
-};
 
 TEST_F(Relaunch, TemporaryFolderWithBlanksStartsTheCopyAndNothingElse) {
   // Unquoted, "C:\kolvar-tests\tmp blanks-..\GUID\INSTKOLV.EXE" would first be read as
@@ -138,7 +140,6 @@ TEST_F(Relaunch, TemporaryFolderWithBlanksStartsTheCopyAndNothingElse) {
   testing::WriteFile(trap, installer_);  // a media run from C:\kolvar-tests: a second folder
   std::vector<std::wstring> created;
   {
-    TempOverride override(temp.path());
     RunFromMedia(mediaDir, temp.path());
     testing::WaitForProcessesNamed(L"tmp.exe");
     for (const auto& name : PrivateFolders(temp.path())) created.push_back(name);
@@ -160,10 +161,7 @@ TEST_F(Relaunch, MarkerRoundTripsAnsiLettersAndFoldersBeyondTheCodePage) {
     std::wstring mediaDir = media.path() + L"\\";
     MakeMedia(mediaDir);
     std::vector<std::wstring> created;
-    {
-      TempOverride override(temp.path());
-      created = RunFromMedia(mediaDir, temp.path());
-    }
+    created = RunFromMedia(mediaDir, temp.path());
     ASSERT_EQ(created.size(), 1u) << Narrow(letters);
     std::string bytes = ReadFile(created[0] + L"INSTKOLV.DAT");
     bool ansi = WideToAnsiExact(mediaDir).has_value();
