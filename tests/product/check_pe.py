@@ -1,0 +1,72 @@
+#!/usr/bin/env python3
+"""Checks a built Windows program: PE32 for i386, the GUI subsystem, imports only from DLLs
+that Windows itself ships, and (with --max-bytes) its size."""
+import argparse
+import struct
+import sys
+
+# DLLs present on every Windows from XP SP3 on.
+SYSTEM_DLLS = {
+    "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
+    "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "msvcrt.dll", "msimg32.dll", "shlwapi.dll",
+    "version.dll", "winmm.dll", "uxtheme.dll",
+}
+
+
+def fail(message):
+    print(f"FAIL: {message}")
+    sys.exit(1)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("exe")
+    parser.add_argument("--max-bytes", type=int, default=0)
+    args = parser.parse_args()
+    try:
+        data = open(args.exe, "rb").read()
+    except OSError as error:
+        fail(f"cannot read {args.exe}: {error}")
+    if args.max_bytes and len(data) > args.max_bytes:
+        fail(f"{len(data)} bytes, over {args.max_bytes}")
+    if data[:2] != b"MZ":
+        fail("no MZ header")
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    if data[pe:pe + 4] != b"PE\0\0":
+        fail("no PE signature")
+    machine, sections, _, _, _, opt_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+    if machine != 0x14C:
+        fail(f"machine 0x{machine:x}, not i386")
+    opt = pe + 24
+    if struct.unpack_from("<H", data, opt)[0] != 0x10B:
+        fail("not PE32")
+    subsystem = struct.unpack_from("<H", data, opt + 68)[0]
+    if subsystem != 2:
+        fail(f"subsystem {subsystem}, not GUI")
+    import_rva = struct.unpack_from("<I", data, opt + 96 + 8)[0]
+    table = opt + opt_size
+    section_list = [struct.unpack_from("<8sIIII", data, table + 40 * i) for i in range(sections)]
+
+    def offset(rva):
+        for _, vsize, vaddr, rsize, raw in section_list:
+            if vaddr <= rva < vaddr + max(vsize, rsize):
+                return raw + rva - vaddr
+        fail(f"RVA 0x{rva:x} outside every section")
+
+    names = []
+    at = offset(import_rva)
+    while True:
+        entry = struct.unpack_from("<IIIII", data, at)
+        if not any(entry):
+            break
+        name_at = offset(entry[3])
+        names.append(data[name_at:data.index(b"\0", name_at)].decode("ascii").lower())
+        at += 20
+    foreign = [n for n in names if n not in SYSTEM_DLLS]
+    if foreign:
+        fail(f"imports from {', '.join(foreign)}")
+    print(f"OK: {args.exe}: PE32 i386 GUI, {len(data)} bytes, imports {', '.join(sorted(names))}")
+
+
+if __name__ == "__main__":
+    main()
