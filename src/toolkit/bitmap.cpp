@@ -40,9 +40,21 @@ TBitmap::TBitmap(HBITMAP bitmap) : handle_(bitmap) {
   if (bitmap && ::GetObjectW(bitmap, sizeof(info), &info)) {
     width_ = info.bmWidth;
     height_ = std::abs(info.bmHeight);
-    ScopedMemoryDC dc(nullptr);
-    ScopedSelect select(dc.get(), bitmap);
-    key_ = ::GetPixel(dc.get(), 0, 0) & 0xFFFFFF;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = width_;
+    bi.bmiHeader.biHeight = -height_;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    std::vector<uint32_t> raw(static_cast<size_t>(width_) * height_);
+    ScopedGetDC screen(nullptr);
+    if (::GetDIBits(screen.get(), bitmap, 0, height_, raw.data(), &bi, DIB_RGB_COLORS)) {
+      pixels_.reserve(raw.size());
+      for (uint32_t p : raw)
+        pixels_.push_back(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+    }
+    key_ = pixels_.empty() ? 0 : pixels_[0];
   }
 }
 

@@ -45,6 +45,33 @@ TShiftState ShiftFromWParam(WPARAM wParam) {
   return shift;
 }
 
+// A class of our own built on system class `system` ("BUTTON", "EDIT"): same behaviour, our
+// window procedure in front, and no CS_PARENTDC (a child drawing through its parent's DC keeps
+// the parent flagged for painting under Wine). Returns its name; `proc` gets the system's
+// window procedure.
+std::wstring SuperClass(const wchar_t* system, WNDPROC* proc) {
+  std::wstring name = std::wstring(L"Kolvar") + system;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  HINSTANCE self = ::GetModuleHandleW(nullptr);
+  if (::GetClassInfoExW(self, name.c_str(), &wc)) {
+    WNDCLASSEXW base{};
+    base.cbSize = sizeof(base);
+    ::GetClassInfoExW(nullptr, system, &base);
+    *proc = base.lpfnWndProc;
+    return name;
+  }
+  if (!::GetClassInfoExW(nullptr, system, &wc))
+    return system;
+  *proc = wc.lpfnWndProc;
+  wc.lpfnWndProc = ToolkitWindowProc;
+  wc.style &= ~static_cast<UINT>(CS_PARENTDC | CS_GLOBALCLASS);
+  wc.hInstance = self;
+  wc.lpszClassName = name.c_str();
+  ::RegisterClassExW(&wc);
+  return name;
+}
+
 }  // namespace
 
 LRESULT CALLBACK ToolkitWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
@@ -404,18 +431,19 @@ HWND TWinControl::Handle() {
 void TWinControl::CreateWnd() {
   TCreateParams params;
   CreateParams(params);
+  // Making the parent's window makes its children's, this one's included.
+  if (handle_)
+    return;
   RegisterToolkitClass();
-  const wchar_t* className = params.ClassName ? params.ClassName : kWindowClass;
-  HWND window = ::CreateWindowExW(params.ExStyle, className, Caption().c_str(), params.Style,
-                                  bounds_.Left, bounds_.Top, bounds_.Width, bounds_.Height,
-                                  params.ParentWindow, nullptr, ::GetModuleHandleW(nullptr), this);
+  std::wstring className = kWindowClass;
+  if (params.ClassName)
+    className = SuperClass(params.ClassName, &originalProc_);
+  HWND window =
+      ::CreateWindowExW(params.ExStyle, className.c_str(), Caption().c_str(), params.Style,
+                        bounds_.Left, bounds_.Top, bounds_.Width, bounds_.Height,
+                        params.ParentWindow, nullptr, ::GetModuleHandleW(nullptr), this);
   if (!window)
     return;
-  if (params.ClassName) {
-    AttachHandle(window);
-    originalProc_ = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ToolkitWindowProc)));
-  }
   ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
   for (TControl* child : controls_) {
     if (child->IsWindowed())

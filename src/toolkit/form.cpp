@@ -80,6 +80,7 @@ void TMForm::AfterConstruction() {
   if (afterConstructionDone_)
     return;
   afterConstructionDone_ = true;
+  Loaded();
   FormLoaded = true;
   int dpi = ScreenDpi();
   if (dpi != pixelsPerInch_)

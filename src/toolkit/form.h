@@ -148,6 +148,8 @@ class TMForm : public TWinControl {
   bool PrimaData = true;
 
  protected:
+  // Runs once after construction, before FormCreate (the form's parts are all there).
+  virtual void Loaded() {}
   // Events, for derived forms to override.
   virtual void FormCreate() {}
   virtual void FormShow() {}

@@ -1,7 +1,5 @@
 #include "ui_driver.h"
 
-#include <zlib.h>
-
 #include "platform/files.h"
 #include "win_test_support.h"
 
@@ -131,91 +129,6 @@ void PumpFor(DWORD ms) {
   PumpUntil([&] { return ::GetTickCount() - start >= ms; }, ms + 1000);
 }
 
-Shot CaptureScreen(const RECT& rect) {
-  Shot shot;
-  shot.width = rect.right - rect.left;
-  shot.height = rect.bottom - rect.top;
-  if (shot.width <= 0 || shot.height <= 0)
-    return shot;
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = shot.width;
-  info.bmiHeader.biHeight = -shot.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = ::SelectObject(memory, bitmap);
-  ::BitBlt(memory, 0, 0, shot.width, shot.height, screen, rect.left, rect.top, SRCCOPY);
-  ::GdiFlush();
-  shot.pixels.resize(static_cast<size_t>(shot.width) * shot.height);
-  const auto* src = static_cast<const uint32_t*>(bits);
-  for (size_t i = 0; i < shot.pixels.size(); ++i) {
-    uint32_t p = src[i];  // 0x00RRGGBB in memory order B, G, R
-    shot.pixels[i] = ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16);
-  }
-  ::SelectObject(memory, old);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
-  return shot;
-}
-
-Shot CaptureWindow(HWND window) {
-  RECT r;
-  ::GetWindowRect(window, &r);
-  return CaptureScreen(r);
-}
-
-namespace {
-
-void Put32(std::string& out, uint32_t v) {
-  out += static_cast<char>(v >> 24);
-  out += static_cast<char>(v >> 16);
-  out += static_cast<char>(v >> 8);
-  out += static_cast<char>(v);
-}
-
-void Chunk(std::string& out, const char* type, const std::string& data) {
-  Put32(out, static_cast<uint32_t>(data.size()));
-  std::string body = std::string(type, 4) + data;
-  out += body;
-  Put32(out, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()),
-                                         static_cast<uInt>(body.size()))));
-}
-
-}  // namespace
-
-std::string EncodePng(const Shot& shot) {
-  std::string raw;
-  raw.reserve(static_cast<size_t>(shot.height) * (shot.width * 3 + 1));
-  for (int y = 0; y < shot.height; ++y) {
-    raw += '\0';
-    for (int x = 0; x < shot.width; ++x) {
-      uint32_t c = shot.At(x, y);
-      raw += static_cast<char>(c & 0xFF);
-      raw += static_cast<char>((c >> 8) & 0xFF);
-      raw += static_cast<char>((c >> 16) & 0xFF);
-    }
-  }
-  uLongf size = compressBound(static_cast<uLong>(raw.size()));
-  std::string packed(size, '\0');
-  compress2(reinterpret_cast<Bytef*>(packed.data()), &size,
-            reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()), 9);
-  packed.resize(size);
-  std::string png = "\x89PNG\r\n\x1a\n";
-  std::string header;
-  Put32(header, static_cast<uint32_t>(shot.width));
-  Put32(header, static_cast<uint32_t>(shot.height));
-  header += std::string("\x08\x02\x00\x00\x00", 5);
-  Chunk(png, "IHDR", header);
-  Chunk(png, "IDAT", packed);
-  Chunk(png, "IEND", "");
-  return png;
-}
-
 std::wstring SaveArtifact(const Shot& shot, const std::wstring& name) {
   std::wstring folder = EnvPath(L"KOLVAR_SOURCE");
   if (!folder.empty() && folder.back() != L'\\')
@@ -223,12 +136,7 @@ std::wstring SaveArtifact(const Shot& shot, const std::wstring& name) {
   folder += L"build\\artifacts";
   kolvar::ForceDirectories(folder);
   std::wstring path = folder + L"\\" + name;
-  try {
-    kolvar::WriteFileBytes(path, EncodePng(shot));
-  } catch (...) {
-    return L"";
-  }
-  return path;
+  return kolvar::shots::SavePng(shot, path) ? path : L"";
 }
 
 }  // namespace kolvar::testing

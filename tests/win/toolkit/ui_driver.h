@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "shots.h"
 #include "toolkit/control.h"
 
 namespace kolvar::testing {
@@ -49,19 +50,11 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 // Handles the calling thread's messages for `ms` milliseconds.
 void PumpFor(DWORD ms);
 
-// A copy of the screen's pixels in `rect` (0x00BBGGRR values, row by row).
-struct Shot {
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> pixels;
-  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
-Shot CaptureScreen(const RECT& rect);
-Shot CaptureWindow(HWND window);
+using kolvar::shots::CaptureScreen;
+using kolvar::shots::CaptureWindow;
+using kolvar::shots::Shot;
 // Writes `shot` as a PNG file named `name` under build/artifacts; returns the path written
 // (empty on failure).
 std::wstring SaveArtifact(const Shot& shot, const std::wstring& name);
-// `shot` encoded as a PNG file.
-std::string EncodePng(const Shot& shot);
 
 }  // namespace kolvar::testing

@@ -1,0 +1,286 @@
+#include "toolkit/mesaj.h"
+
+#include <algorithm>
+
+#include "platform/error.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "toolkit/pure/layout.h"
+#include "toolkit/pure/pictures.h"
+
+namespace kolvar::toolkit {
+namespace {
+
+struct Globals {
+  bool initialized = false;
+  std::wstring programFolder;
+  TPicture empty = std::make_shared<TBitmap>();
+  TPicture hatch;
+  bool gradients = true;
+  TColor hintColor = 0xE6E2D9;
+  SIZE maxFormSize{};
+  std::unique_ptr<TMesaj> holder;
+};
+
+Globals& G() {
+  static Globals globals;
+  return globals;
+}
+
+const TPicture& Named(const char* name) {
+  return Mesaj().Picture(name);
+}
+
+}  // namespace
+
+TMesaj::TMesaj() {
+  for (const PictureSpec& spec : HolderPictures()) {
+    Raster r = DrawPicture(spec.name);
+    pictures_[spec.name] = std::make_shared<TBitmap>(r.Width(), r.Height(), r.Pixels());
+  }
+}
+
+const TPicture& TMesaj::Picture(const std::string& name) const {
+  auto it = pictures_.find(name);
+  return it == pictures_.end() ? G().empty : it->second;
+}
+
+bool GradientsFor(bool lowColorFilePresent, int bitsPerPixel) {
+  return !lowColorFilePresent && bitsPerPixel > 8;
+}
+
+void InitializeToolkit() {
+  Globals& g = G();
+  if (g.initialized)
+    return;
+  g.initialized = true;
+  g.programFolder = IncludeTrailingBackslash(ExecutableFolder());
+  std::vector<TColor> hatch(64, 0xFFFFFF);
+  for (int i = 1; i < 8; i += 2) {
+    for (int j = 0; j < 8; ++j) {
+      hatch[i * 8 + j] = 0x808080;
+      hatch[j * 8 + i] = 0x808080;
+    }
+  }
+  g.hatch = std::make_shared<TBitmap>(8, 8, hatch);
+  int bits = 32;
+  {
+    ScopedGetDC screen(nullptr);
+    if (screen.get()) {
+      bits = ::GetDeviceCaps(screen.get(), BITSPIXEL) * ::GetDeviceCaps(screen.get(), PLANES);
+    }
+  }
+  g.gradients = GradientsFor(FileExists(g.programFolder + L"LowColor.dat"), bits);
+  g.holder = std::make_unique<TMesaj>();
+  g.hintColor = g.gradients ? 0xE6E2D9 : 0x00FFFF;
+  g.maxFormSize = SIZE{::GetSystemMetrics(SM_CXSCREEN) + 2 * ::GetSystemMetrics(SM_CXFRAME),
+                       ::GetSystemMetrics(SM_CYSCREEN) + 2 * ::GetSystemMetrics(SM_CYFRAME)};
+}
+
+const TMesaj& Mesaj() {
+  InitializeToolkit();
+  return *G().holder;
+}
+
+const std::wstring& ProgramFolder() {
+  InitializeToolkit();
+  return G().programFolder;
+}
+
+bool GradientsEnabled() {
+  InitializeToolkit();
+  return G().gradients;
+}
+
+void SetGradientsEnabled(bool enabled) {
+  InitializeToolkit();
+  G().gradients = enabled;
+}
+
+TColor HintColor() {
+  InitializeToolkit();
+  return G().hintColor;
+}
+
+SIZE MaxFormSize() {
+  InitializeToolkit();
+  return G().maxFormSize;
+}
+
+const TPicture& EmptyPicture() {
+  return G().empty;
+}
+
+const TPicture& HatchPattern() {
+  InitializeToolkit();
+  return G().hatch;
+}
+
+const TPicture& DialogIcon(TMsgDlgType type) {
+  static const char* const names[] = {"Warning", "Error", "Information", "Confirmation"};
+  return type >= mtWarning && type < mtCustom ? Named(names[type]) : EmptyPicture();
+}
+
+const TPicture& MarkImage(TAlteGlife kind) {
+  static const char* const names[] = {
+      "",          "Permis", "Interzis", "Surub",     "Linii",        "Check",     "Radio",
+      "Anulat",    "GrupX",  "Grup0",    "crescator", "descrescator", "ToolbVert", "ToolbOriz",
+      "EscapeImg", "SCLogo", "Pag",      "Kolvar",    "Buget",        "Neoperat"};
+  return kind > glCustom && kind <= glNeoperat ? Named(names[kind]) : EmptyPicture();
+}
+
+const TPicture& ButtonImage(TMButtonKind kind) {
+  const char* name = ButtonImageName(kind);
+  return name[0] ? Named(name) : EmptyPicture();
+}
+
+const TPicture& NiceButtonImage(TMButtonKind kind) {
+  const char* name = NiceButtonImageName(kind);
+  return name[0] ? Named(name) : EmptyPicture();
+}
+
+// --- TTransImage --------------------------------------------------------------------------------
+
+TTransImage::TTransImage(TWinControl* parent, std::wstring name) : TImage(parent, std::move(name)) {
+  bounds_ = TRect{0, 0, 24, 24};
+  autoSize_ = true;
+  Transparent = true;
+}
+
+const TBitmap* TTransImage::CurrentPicture() const {
+  if (kindMic_ != mkCustom)
+    return ButtonImage(kindMic_).get();
+  if (kindMare_ != mtCustom)
+    return DialogIcon(kindMare_).get();
+  if (kindAlte_ != glCustom)
+    return MarkImage(kindAlte_).get();
+  return Picture().get();
+}
+
+void TTransImage::SetKindMic(TMButtonKind kind) {
+  kindMic_ = kind;
+  kindMare_ = mtCustom;
+  kindAlte_ = glCustom;
+  PictureChanged();
+}
+
+void TTransImage::SetKindMare(TMsgDlgType kind) {
+  kindMare_ = kind;
+  kindMic_ = mkCustom;
+  kindAlte_ = glCustom;
+  PictureChanged();
+}
+
+void TTransImage::SetKindAlte(TAlteGlife kind) {
+  kindAlte_ = kind;
+  kindMic_ = mkCustom;
+  kindMare_ = mtCustom;
+  PictureChanged();
+}
+
+void TTransImage::SetBitmap(TPicture picture) {
+  kindMic_ = mkCustom;
+  kindMare_ = mtCustom;
+  kindAlte_ = glCustom;
+  SetPicture(std::move(picture));
+}
+
+void TTransImage::Paint(HDC dc) {
+  if (!Visible())
+    return;
+  TImage::Paint(dc);
+}
+
+// --- TMImageList --------------------------------------------------------------------------------
+
+TMImageList::TMImageList(int width, int height) : width_(width), height_(height) {
+  if (width < 1 || height < 1)
+    throw Error(L"Invalid image size");
+}
+
+int TMImageList::StripCapacity() const {
+  return (Count() + 4) / 4 * 4;
+}
+
+TMImageList::Cell TMImageList::MakeCell(const TBitmap& image,
+                                        const TBitmap* mask,
+                                        bool useColor,
+                                        TColor color) const {
+  if (image.Width() != width_ || image.Height() != height_ ||
+      (mask && (mask->Width() != width_ || mask->Height() != height_))) {
+    throw Error(L"Image dimensions do not match image list dimensions");
+  }
+  Cell cell;
+  cell.image = image.Pixels();
+  cell.image.resize(static_cast<size_t>(width_) * height_, 0);
+  if (useColor) {
+    cell.mask.resize(cell.image.size());
+    for (size_t i = 0; i < cell.image.size(); ++i) {
+      cell.mask[i] = (cell.image[i] & 0xFFFFFF) == (color & 0xFFFFFF);
+      if (cell.mask[i])
+        cell.image[i] = 0;  // blacked out, so that XOR leaves the background
+    }
+  } else if (mask) {
+    cell.mask.resize(cell.image.size());
+    for (size_t i = 0; i < cell.image.size() && i < mask->Pixels().size(); ++i) {
+      cell.mask[i] = (mask->Pixels()[i] & 0xFFFFFF) != 0;
+    }
+  }
+  return cell;
+}
+
+int TMImageList::Add(const TBitmap& image, const TBitmap* mask) {
+  Cell cell = MakeCell(image, mask, false, 0);
+  if (Count() % 4 == 0 && static_cast<long long>(Count() + 4) * width_ > 32768) {
+    throw Error(L"Too many images");
+  }
+  cells_.push_back(std::move(cell));
+  return Count() - 1;
+}
+
+int TMImageList::AddMasked(const TBitmap& image, TColor maskColor) {
+  Cell cell = MakeCell(image, nullptr, true, maskColor);
+  if (Count() % 4 == 0 && static_cast<long long>(Count() + 4) * width_ > 32768) {
+    throw Error(L"Too many images");
+  }
+  cells_.push_back(std::move(cell));
+  return Count() - 1;
+}
+
+void TMImageList::Replace(int index, const TBitmap& image, const TBitmap* mask) {
+  cells_.at(static_cast<size_t>(index)) = MakeCell(image, mask, false, 0);
+}
+
+void TMImageList::ReplaceMasked(int index, const TBitmap& image, TColor maskColor) {
+  cells_.at(static_cast<size_t>(index)) = MakeCell(image, nullptr, true, maskColor);
+}
+
+void TMImageList::Delete(int index) {
+  if (index >= 0 && index < Count())
+    cells_.erase(cells_.begin() + index);
+}
+
+void TMImageList::Draw(HDC dc, int x, int y, int index) const {
+  if (index < 0 || index >= Count())
+    return;
+  const Cell& cell = cells_[static_cast<size_t>(index)];
+  TBitmap image(width_, height_, cell.image);
+  RECT dest{x, y, x + width_, y + height_}, source{0, 0, width_, height_};
+  if (cell.mask.empty()) {
+    DrawBitmap(dc, image, dest, source, false);
+    return;
+  }
+  std::vector<TColor> maskPixels(cell.image.size());
+  for (size_t i = 0; i < maskPixels.size(); ++i)
+    maskPixels[i] = cell.mask[i] ? 0xFFFFFF : 0;
+  TBitmap mask(width_, height_, maskPixels);
+  ScopedMemoryDC memory(dc);
+  {
+    ScopedSelect select(memory.get(), mask.Handle());
+    ::BitBlt(dc, x, y, width_, height_, memory.get(), 0, 0, SRCAND);
+  }
+  ScopedSelect select(memory.get(), image.Handle());
+  ::BitBlt(dc, x, y, width_, height_, memory.get(), 0, 0, SRCINVERT);
+}
+
+}  // namespace kolvar::toolkit

@@ -1,0 +1,34 @@
+// The toolkit's shared pictures, drawn at start-up: names, sizes and pixels. No <windows.h>.
+//
+// Every picture's top-left pixel holds its transparent colour. Button pictures are strips of
+// three 24 × 24 cells: normal, disabled, and hot (the pressed look of the large button).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "toolkit/pure/raster.h"
+
+namespace kolvar::toolkit {
+
+struct PictureSpec {
+  const char* name;
+  int width;
+  int height;
+  int cells;
+};
+
+// All 104 pictures of the holder, in a fixed order.
+const std::vector<PictureSpec>& HolderPictures();
+// The spec of picture `name` (exact name), or null.
+const PictureSpec* FindPicture(const std::string& name);
+// Draws picture `name`; an unknown name gives an empty raster.
+Raster DrawPicture(const std::string& name);
+
+// The transparent colour of the generated pictures.
+constexpr TColor kPictureKey = 0xFF00FF;
+// Cell transforms used for the strips: the disabled look and the hot look of a colour.
+TColor DisabledLook(TColor c);
+TColor HotLook(TColor c);
+
+}  // namespace kolvar::toolkit

@@ -1,0 +1,55 @@
+#include "toolkit/pure/title_layout.h"
+
+#include <cmath>
+
+namespace kolvar::toolkit {
+
+int TitleBarHeight(double scara) {
+  return static_cast<int>(std::lround(25 * scara));
+}
+
+int TitleFontSize(double scara) {
+  return scara == 1.0 ? 10 : 11;
+}
+
+int TitleIconSpace(bool hasIcon, int iconFaceWidth) {
+  return hasIcon ? iconFaceWidth / 2 + 15 : 10;
+}
+
+int TitleCaptionWidth(int barWidth, int iconSpace) {
+  return barWidth - iconSpace - 10;
+}
+
+int TitleCaptionLeft(double scara, int iconSpace) {
+  return static_cast<int>(std::lround(5 * scara)) + iconSpace;
+}
+
+HitZone
+FramelessHitTest(int x, int y, int w, int h, int clientLeft, int clientTop, bool resizable) {
+  constexpr int kEdge = 6;
+  if (resizable) {
+    bool left = x < kEdge, right = x >= w - kEdge, top = y < kEdge, bottom = y >= h - kEdge;
+    if (top && left)
+      return HitZone::kTopLeft;
+    if (top && right)
+      return HitZone::kTopRight;
+    if (bottom && left)
+      return HitZone::kBottomLeft;
+    if (bottom && right)
+      return HitZone::kBottomRight;
+    if (top)
+      return HitZone::kTop;
+    if (left)
+      return HitZone::kLeft;
+    if (bottom)
+      return HitZone::kBottom;
+    if (right)
+      return HitZone::kRight;
+  }
+  int cy = y - clientTop;
+  if (cy >= 0 && cy < 50 && x >= clientLeft && x < w - clientLeft)
+    return HitZone::kCaption;
+  return HitZone::kClient;
+}
+
+}  // namespace kolvar::toolkit

@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "toolkit/pure/button_kinds.h"
+#include "toolkit/pure/button_layout.h"
+#include "toolkit/pure/pictures.h"
+#include "toolkit/pure/title_layout.h"
+
+namespace kolvar::toolkit {
+namespace {
+
+TEST(ButtonKinds, CaptionsResultsAndPictures) {
+  struct Case {
+    TMButtonKind kind;
+    const wchar_t* caption;
+    int result;
+    const char* large;
+    const char* nice;
+  };
+  const Case cases[] = {
+      {mkFirst, L"f", 0, "Buget", "Buget"},
+      {mkOK, L"O&K", 1, "OK", "OK"},
+      {mkCancel, L"&Renunt", 2, "Cancel", "Cancel"},
+      {mkYes, L"&Da", 6, "OK", "OK"},
+      {mkNo, L"&Nu", 7, "Nu", "Nu"},
+      {mkClose, L"I&esire", 2, "Exit", "Exit"},
+      {mkAbort, L"&Abandon", 3, "Cancel", "Cancel"},
+      {mkRetry, L"&Retry", 4, "Retry", "Retry"},
+      {mkIgnore, L"&Ignora", 5, "", "PrnSetup"},  // only the compact button has a picture
+      {mkAll, L"&Toate", 12, "All", "All"},
+      {mkHelp, L"S&faturi", 0, "Help", "Help"},
+      {mkLast, L"", 0, "", ""},
+      {mkCustom, L"", 0, "", ""},
+      {mkTransf, L"", 0, "BSediu", "BSediu"},
+      {mkUnelte, L"", 0, "BUnelte", "BUnelte"},
+      {mkContr, L"", 0, "Contract", "Contract"},
+      {mkAdvanced, L"", 0, "Avansat", "Avansat"},
+      {mkAction, L"?", 0, "UrmatorBlue", "UrmatorBlue"},
+      {mknNext, L"", 0, "nNext", "nNext"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(ButtonKindName(c.kind));
+    EXPECT_EQ(std::wstring(c.caption), KindCaption(c.kind));
+    EXPECT_EQ(c.result, KindModalResult(c.kind));
+    EXPECT_STREQ(c.large, ButtonImageName(c.kind));
+    EXPECT_STREQ(c.nice, NiceButtonImageName(c.kind));
+  }
+  EXPECT_EQ(59, kButtonKindCount);
+  EXPECT_STREQ("", ButtonKindName(59));
+  EXPECT_EQ(0, KindModalResult(-1));
+}
+
+TEST(ButtonKinds, EveryNamedPictureExistsInTheHolder) {
+  for (int k = 0; k < kButtonKindCount; ++k) {
+    for (const char* name : {ButtonImageName(k), NiceButtonImageName(k)}) {
+      if (name[0])
+        EXPECT_NE(nullptr, FindPicture(name)) << ButtonKindName(k) << " " << name;
+    }
+  }
+}
+
+TEST(Pictures, TheHolderHas104DistinctPicturesOfTheBindingSizes) {
+  const auto& all = HolderPictures();
+  std::set<std::string> names;
+  for (const auto& p : all)
+    names.insert(p.name);
+  EXPECT_EQ(104u, all.size());
+  EXPECT_EQ(all.size(), names.size());
+  struct Size {
+    const char* name;
+    int w, h;
+  };
+  for (const Size& s : {Size{"Warning", 86, 53}, Size{"Error", 86, 53}, Size{"Information", 86, 53},
+                        Size{"Confirmation", 86, 53}, Size{"Check", 66, 15}, Size{"Radio", 22, 11},
+                        Size{"ButtonFacePKE", 180, 28}}) {
+    const PictureSpec* spec = FindPicture(s.name);
+    ASSERT_NE(nullptr, spec) << s.name;
+    EXPECT_EQ(s.w, spec->width) << s.name;
+    EXPECT_EQ(s.h, spec->height) << s.name;
+  }
+}
+
+TEST(Pictures, EachIsDrawnWithAKeyCornerAndVisiblePixels) {
+  for (const auto& spec : HolderPictures()) {
+    Raster r = DrawPicture(spec.name);
+    ASSERT_EQ(spec.width, r.Width()) << spec.name;
+    ASSERT_EQ(spec.height, r.Height()) << spec.name;
+    size_t visible = 0;
+    for (TColor c : r.Pixels())
+      visible += c != kPictureKey;
+    // Symbols and strips leave their top-left pixel transparent; textures may fill it.
+    bool symbol = spec.cells == 3 || spec.height == 53 || (spec.width == 16 && spec.height == 16);
+    if (symbol)
+      EXPECT_EQ(kPictureKey, r.At(0, 0)) << spec.name;
+    EXPECT_GT(visible, r.Pixels().size() / 20) << spec.name;
+  }
+  EXPECT_EQ(0, DrawPicture("NoSuchPicture").Width());
+}
+
+TEST(Pictures, StripCellsAreNormalDisabledAndHot) {
+  Raster ok = DrawPicture("OK");
+  int differentDisabled = 0, greyDisabled = 0, hotLighter = 0;
+  for (int y = 0; y < 24; ++y) {
+    for (int x = 0; x < 24; ++x) {
+      TColor normal = ok.At(x, y), disabled = ok.At(24 + x, y), hot = ok.At(48 + x, y);
+      if (normal == kPictureKey) {
+        EXPECT_EQ(kPictureKey, disabled);
+        EXPECT_EQ(kPictureKey, hot);
+        continue;
+      }
+      differentDisabled += disabled != normal;
+      greyDisabled += RedOf(disabled) == GreenOf(disabled) && GreenOf(disabled) == BlueOf(disabled);
+      hotLighter += RedOf(hot) + GreenOf(hot) + BlueOf(hot) >=
+                    RedOf(normal) + GreenOf(normal) + BlueOf(normal);
+    }
+  }
+  EXPECT_GT(differentDisabled, 0);
+  EXPECT_EQ(differentDisabled, greyDisabled);
+  EXPECT_GT(hotLighter, 0);
+}
+
+TEST(ButtonLayout, GlyphAndCaptionPlacement) {
+  struct Case {
+    const char* what;
+    TButtonLayout layout;
+    int margin, spacing;
+    int gw, gh, tw, th;
+    Box glyph, caption;
+  };
+  // A 90 x 40 button, a 24 x 24 glyph, a 40 x 13 caption.
+  const Case cases[] = {
+      {"top, centred pair",
+       TButtonLayout::blGlyphTop,
+       -1,
+       0,
+       24,
+       24,
+       40,
+       13,
+       {33, 1, 24, 24},
+       {25, 25, 40, 13}},
+      {"left, centred pair",
+       TButtonLayout::blGlyphLeft,
+       -1,
+       0,
+       24,
+       24,
+       40,
+       13,
+       {13, 8, 24, 24},
+       {37, 13, 40, 13}},
+      {"left, thirds",
+       TButtonLayout::blGlyphLeft,
+       -1,
+       -1,
+       24,
+       24,
+       40,
+       13,
+       {8, 8, 24, 24},
+       {40, 13, 40, 13}},
+      {"left, margin fixed",
+       TButtonLayout::blGlyphLeft,
+       4,
+       -1,
+       24,
+       24,
+       40,
+       13,
+       {4, 8, 24, 24},
+       {39, 13, 40, 13}},
+      {"right",
+       TButtonLayout::blGlyphRight,
+       -1,
+       2,
+       24,
+       24,
+       40,
+       13,
+       {54, 8, 24, 24},
+       {12, 13, 40, 13}},
+      {"bottom",
+       TButtonLayout::blGlyphBottom,
+       -1,
+       0,
+       24,
+       24,
+       40,
+       13,
+       {33, 15, 24, 24},
+       {25, 2, 40, 13}},
+      // no caption: the spacing counts as 0 and the glyph is centred
+      {"glyph only",
+       TButtonLayout::blGlyphTop,
+       -1,
+       6,
+       24,
+       24,
+       0,
+       0,
+       {33, 8, 24, 24},
+       {45, 32, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    GlyphAndCaption r =
+        LayoutGlyphAndCaption(90, 40, c.gw, c.gh, c.tw, c.th, c.layout, c.margin, c.spacing);
+    EXPECT_EQ(c.glyph, r.glyph);
+    EXPECT_EQ(c.caption, r.caption);
+  }
+}
+
+TEST(ButtonLayout, CompactButtonPlacesAndCells) {
+  EXPECT_EQ(10, NiceGlyphLeft(100, 24, true));  // right edge at 34
+  EXPECT_EQ(38, NiceGlyphLeft(100, 24, false));
+  EXPECT_EQ(35, NicePlateLeft(true, false));
+  EXPECT_EQ(0, NicePlateLeft(true, true));
+  EXPECT_EQ(0, NicePlateLeft(false, false));
+  EXPECT_EQ(1, NiceGlyphCell(3, false, true));
+  EXPECT_EQ(2, NiceGlyphCell(3, true, true));
+  EXPECT_EQ(0, NiceGlyphCell(2, true, true));  // two cells: no hot look
+  EXPECT_EQ(2, LargeGlyphCell(3, true, true));
+  EXPECT_EQ(0, LargeGlyphCell(1, false, false));
+}
+
+TEST(TitleLayout, BarMeasures) {
+  EXPECT_EQ(25, TitleBarHeight(1.0));
+  EXPECT_EQ(31, TitleBarHeight(1.25));
+  EXPECT_EQ(10, TitleFontSize(1.0));
+  EXPECT_EQ(11, TitleFontSize(1.25));
+  EXPECT_EQ(10, TitleIconSpace(false, 24));
+  EXPECT_EQ(27, TitleIconSpace(true, 24));
+  EXPECT_EQ(480, TitleCaptionWidth(500, 10));
+  EXPECT_EQ(15, TitleCaptionLeft(1.0, 10));
+  EXPECT_EQ(16, TitleCaptionLeft(1.25, 10));  // round(6.25)
+}
+
+TEST(TitleLayout, FramelessHitTest) {
+  struct Case {
+    int x, y;
+    bool resizable;
+    HitZone expected;
+  };
+  // A 400 x 300 window whose client area is the whole window.
+  const Case cases[] = {
+      {200, 0, false, HitZone::kCaption},   {200, 49, false, HitZone::kCaption},
+      {200, 50, false, HitZone::kClient},   {0, 10, false, HitZone::kCaption},
+      {2, 2, true, HitZone::kTopLeft},      {397, 2, true, HitZone::kTopRight},
+      {2, 297, true, HitZone::kBottomLeft}, {397, 297, true, HitZone::kBottomRight},
+      {200, 3, true, HitZone::kTop},        {3, 100, true, HitZone::kLeft},
+      {200, 296, true, HitZone::kBottom},   {396, 100, true, HitZone::kRight},
+      {200, 6, true, HitZone::kCaption},    {200, 150, true, HitZone::kClient},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.expected, FramelessHitTest(c.x, c.y, 400, 300, 0, 0, c.resizable))
+        << c.x << "," << c.y;
+  }
+}
+
+}  // namespace
+}  // namespace kolvar::toolkit
