@@ -226,6 +226,24 @@ ZipArchive::ZipArchive(ByteSource& source, std::wstring archiveName, OemDecoder 
   }
 }
 
+struct ZipArchive::Workspace {
+  Workspace() : input(kInputChunk), output(kOutputChunk) {
+    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) throw ZipError(L"zlib nu porneste");
+  }
+  ~Workspace() { inflateEnd(&z); }
+  Workspace(const Workspace&) = delete;
+  Workspace& operator=(const Workspace&) = delete;
+  std::vector<char> input, output;
+  z_stream z{};
+};
+
+ZipArchive::~ZipArchive() = default;
+
+ZipArchive::Workspace& ZipArchive::workspace() const {
+  if (!workspace_) workspace_ = std::make_unique<Workspace>();
+  return *workspace_;
+}
+
 void ZipArchive::Fail(const std::wstring& detail) const {
   throw ZipError(L"Arhiva " + archiveName_ + L" este deteriorata: " + detail);
 }
@@ -493,7 +511,9 @@ void ZipArchive::ReadEntry(const ZipEntry& entry,
                            const std::function<void(const char*, size_t)>& sink,
                            const ProgressHandler& progress) const {
   CheckExtractable(entry);
-  std::vector<char> input(kInputChunk), output(kOutputChunk);
+  Workspace& work = workspace();
+  std::vector<char>& input = work.input;
+  std::vector<char>& output = work.output;
   uint64_t offset = entry.dataOffset, left = entry.compressedSize, written = 0;
   uLong crc = crc32(0L, Z_NULL, 0);
 
@@ -526,13 +546,9 @@ void ZipArchive::ReadEntry(const ZipEntry& entry,
       emit(input.data(), n);
     }
   } else {
-    z_stream z{};
-    if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
-      FailEntry(entry, L"zlib nu porneste");
-    struct Guard {
-      z_stream* z;
-      ~Guard() { inflateEnd(z); }
-    } guard{&z};
+    z_stream& z = work.z;
+    if (inflateReset(&z) != Z_OK) FailEntry(entry, L"zlib nu porneste");
+    z.avail_in = 0;
     int status = Z_OK;
     while (status != Z_STREAM_END) {
       if (z.avail_in == 0) {

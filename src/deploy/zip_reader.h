@@ -125,6 +125,9 @@ class ZipArchive {
   // ZipError when the archive is damaged, cut short, hostile (overlapping entries) or split
   // over several disks.
   ZipArchive(ByteSource& source, std::wstring archiveName, OemDecoder oem = DecodeCp437);
+  ~ZipArchive();
+  ZipArchive(const ZipArchive&) = delete;
+  ZipArchive& operator=(const ZipArchive&) = delete;
 
   const std::vector<ZipEntry>& entries() const { return entries_; }
   const std::wstring& archiveName() const { return archiveName_; }
@@ -161,8 +164,13 @@ class ZipArchive {
   void CheckExtractable(const ZipEntry& entry) const;
   std::wstring TargetPath(const ZipEntry& entry) const;
 
+  // Buffers and the inflate state, made once and reused by every entry.
+  struct Workspace;
+  Workspace& workspace() const;
+
   ByteSource& source_;
   std::wstring archiveName_;
+  mutable std::unique_ptr<Workspace> workspace_;
   std::vector<ZipEntry> entries_;
   uint64_t directoryStart_ = 0;
 };

@@ -107,7 +107,10 @@ void ZipWriter::AddFile(const MemberInfo& info,
   }
   out_.Write(header.data(), header.size());
 
-  std::unique_ptr<char[]> in(new char[kChunk]), packed(new char[kChunk]);
+  input_.resize(kChunk);
+  packed_.resize(kChunk);
+  char* in = input_.data();
+  char* packed = packed_.data();
   uLong crc = crc32(0L, Z_NULL, 0);
   z_stream z{};
   if (deflate && deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8,
@@ -122,23 +125,23 @@ void ZipWriter::AddFile(const MemberInfo& info,
     }
   } guard{&z, deflate};
   for (bool done = false; !done;) {
-    size_t got = read(in.get(), kChunk);
+    size_t got = read(in, kChunk);
     done = got == 0;
-    crc = crc32(crc, reinterpret_cast<const Bytef*>(in.get()), static_cast<uInt>(got));
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(in), static_cast<uInt>(got));
     c.uncompressed += got;
     if (!deflate) {
-      out_.Write(in.get(), got);
+      out_.Write(in, got);
       c.compressed += got;
       continue;
     }
-    z.next_in = reinterpret_cast<Bytef*>(in.get());
+    z.next_in = reinterpret_cast<Bytef*>(in);
     z.avail_in = static_cast<uInt>(got);
     do {
-      z.next_out = reinterpret_cast<Bytef*>(packed.get());
+      z.next_out = reinterpret_cast<Bytef*>(packed);
       z.avail_out = static_cast<uInt>(kChunk);
       ::deflate(&z, done ? Z_FINISH : Z_NO_FLUSH);
       size_t produced = kChunk - z.avail_out;
-      out_.Write(packed.get(), produced);
+      out_.Write(packed, produced);
       c.compressed += produced;
     } while (z.avail_out == 0);
   }

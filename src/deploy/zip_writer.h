@@ -66,6 +66,7 @@ class ZipWriter {
   };
   std::vector<Central> central_;
   ByteSink& out_;
+  std::vector<char> input_, packed_;  // reused by every member
 };
 
 // The DOS date and time of a calendar moment (local time as the caller gives it).
