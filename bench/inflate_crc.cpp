@@ -32,16 +32,19 @@ int main(int argc, char** argv) {
   }
   int fd = open(argv[1], O_RDONLY);
   struct stat st;
-  if (fd < 0 || fstat(fd, &st) != 0) return 1;
+  if (fd < 0 || fstat(fd, &st) != 0)
+    return 1;
   std::vector<unsigned char> file(static_cast<size_t>(st.st_size));
   // The archive is read whole: the floor leaves out the reading an extractor does piecewise.
   for (size_t at = 0; at < file.size();) {
     ssize_t n = pread(fd, file.data() + at, file.size() - at, static_cast<off_t>(at));
-    if (n <= 0) return 1;
+    if (n <= 0)
+      return 1;
     at += static_cast<size_t>(n);
   }
   size_t end = file.size() - 22;
-  while (Get32(&file[end]) != 0x06054b50) --end;
+  while (Get32(&file[end]) != 0x06054b50)
+    --end;
   uint64_t count = Get16(&file[end + 10]), offset = Get32(&file[end + 16]);
   if (end >= 20 && Get32(&file[end - 20]) == 0x07064b50) {
     const unsigned char* record = &file[Get64(&file[end - 12])];
@@ -56,13 +59,18 @@ int main(int argc, char** argv) {
     uint64_t compressed = Get32(p + 20), local = Get32(p + 42);
     const unsigned char* extra = p + 46 + nameLength;
     for (size_t k = 0; k + 4 <= extraLength; k += 4 + Get16(extra + k + 2)) {
-      if (Get16(extra + k) != 1) continue;
+      if (Get16(extra + k) != 1)
+        continue;
       size_t at = k + 4;
-      if (Get32(p + 24) == 0xFFFFFFFF) at += 8;
-      if (compressed == 0xFFFFFFFF) compressed = Get64(extra + at), at += 8;
-      if (local == 0xFFFFFFFF) local = Get64(extra + at);
+      if (Get32(p + 24) == 0xFFFFFFFF)
+        at += 8;
+      if (compressed == 0xFFFFFFFF)
+        compressed = Get64(extra + at), at += 8;
+      if (local == 0xFFFFFFFF)
+        local = Get64(extra + at);
     }
-    const unsigned char* data = &file[local + 30 + Get16(&file[local + 26]) + Get16(&file[local + 28])];
+    const unsigned char* data =
+        &file[local + 30 + Get16(&file[local + 26]) + Get16(&file[local + 28])];
     uLong crc = crc32(0, nullptr, 0);
     if (method == 0) {
       crc = crc32_z(crc, data, compressed);
@@ -82,7 +90,8 @@ int main(int argc, char** argv) {
       } while (status == Z_OK);
       inflateEnd(&z);
     }
-    if (crc != Get32(p + 16)) std::fprintf(stderr, "CRC mismatch at entry %llu\n", (unsigned long long)i);
+    if (crc != Get32(p + 16))
+      std::fprintf(stderr, "CRC mismatch at entry %llu\n", (unsigned long long)i);
     p += 46 + nameLength + extraLength + Get16(p + 32);
   }
   std::printf("%llu bytes inflated\n", static_cast<unsigned long long>(total));

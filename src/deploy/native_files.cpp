@@ -18,6 +18,21 @@ std::wstring SystemText(const std::string& context, int error) {
   return Utf8ToWide(context + ": " + std::strerror(error));
 }
 
+// A local calendar time as a time_t. mktime would re-read the time zone file on every call.
+time_t LocalToUtc(struct tm t) {
+  time_t asUtc = timegm(&t);
+  if (asUtc == static_cast<time_t>(-1))
+    return asUtc;
+  struct tm local;
+  time_t guess = asUtc;
+  for (int i = 0; i < 2; ++i) {
+    if (!localtime_r(&guess, &local))
+      return static_cast<time_t>(-1);
+    guess = asUtc - local.tm_gmtoff;
+  }
+  return guess;
+}
+
 class NativeOutputFile : public OutputFile {
  public:
   NativeOutputFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
@@ -44,8 +59,7 @@ class NativeOutputFile : public OutputFile {
     t.tm_hour = (dosTime >> 11) & 0x1F;
     t.tm_min = (dosTime >> 5) & 0x3F;
     t.tm_sec = (dosTime & 0x1F) * 2;
-    t.tm_isdst = -1;
-    time_t when = mktime(&t);
+    time_t when = LocalToUtc(t);
     struct timespec times[2];
     times[0].tv_sec = times[1].tv_sec = when;
     times[0].tv_nsec = times[1].tv_nsec = 0;
@@ -109,24 +123,34 @@ std::string NativeExtractTarget::FullPath(const std::wstring& relativePath) cons
 
 void NativeExtractTarget::CreateFolders(const std::wstring& relativeFolder) {
   std::string full = FullPath(relativeFolder);
-  for (size_t slash = 0; slash != std::string::npos;) {
-    slash = full.find('/', slash + 1);
-    std::string part = full.substr(0, slash);
-    if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
-      throw Error(SystemText("Nu pot crea folderul " + part, errno));
-  }
+  // Members of one folder come one after another: the folder is made once.
+  if (full == lastFolder_)
+    return;
   struct stat st;
+  if (::stat(full.c_str(), &st) != 0) {
+    for (size_t slash = 0; slash != std::string::npos;) {
+      slash = full.find('/', slash + 1);
+      std::string part = full.substr(0, slash);
+      if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
+        throw Error(SystemText("Nu pot crea folderul " + part, errno));
+    }
+  }
   if (::stat(full.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
     throw Error(Utf8ToWide("Nu pot crea folderul " + full + ": un fisier sta in cale"));
+  lastFolder_ = full;
 }
 
 std::unique_ptr<OutputFile> NativeExtractTarget::CreateOutputFile(
     const std::wstring& relativePath) {
   std::string full = FullPath(relativePath);
-  struct stat st;
-  if (::lstat(full.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
-    ::unlink(full.c_str());
-  int fd = ::open(full.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_TRUNC | O_CLOEXEC, 0666);
+  const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
+  int fd = ::open(full.c_str(), flags, 0666);
+  if (fd < 0 && errno == EEXIST) {
+    struct stat st;
+    if (::lstat(full.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+      ::unlink(full.c_str());
+    fd = ::open(full.c_str(), flags, 0666);
+  }
   if (fd < 0)
     throw Error(SystemText("Nu pot crea fisierul " + full, errno));
   return std::make_unique<NativeOutputFile>(fd, full);

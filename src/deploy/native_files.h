@@ -38,6 +38,7 @@ class NativeExtractTarget : public ExtractTarget {
 
  private:
   std::string root_;
+  std::string lastFolder_;
 };
 
 }  // namespace kolvar::deploy

@@ -39,6 +39,7 @@ class WinExtractTarget : public ExtractTarget {
 
  private:
   std::wstring root_;
+  std::wstring lastFolder_;
 };
 
 // Stored names not marked UTF-8, in the system's OEM code page.

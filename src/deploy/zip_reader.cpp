@@ -228,7 +228,8 @@ ZipArchive::ZipArchive(ByteSource& source, std::wstring archiveName, OemDecoder 
 
 struct ZipArchive::Workspace {
   Workspace() : input(kInputChunk), output(kOutputChunk) {
-    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) throw ZipError(L"zlib nu porneste");
+    if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
+      throw ZipError(L"zlib nu porneste");
   }
   ~Workspace() { inflateEnd(&z); }
   Workspace(const Workspace&) = delete;
@@ -240,7 +241,8 @@ struct ZipArchive::Workspace {
 ZipArchive::~ZipArchive() = default;
 
 ZipArchive::Workspace& ZipArchive::workspace() const {
-  if (!workspace_) workspace_ = std::make_unique<Workspace>();
+  if (!workspace_)
+    workspace_ = std::make_unique<Workspace>();
   return *workspace_;
 }
 
@@ -547,7 +549,8 @@ void ZipArchive::ReadEntry(const ZipEntry& entry,
     }
   } else {
     z_stream& z = work.z;
-    if (inflateReset(&z) != Z_OK) FailEntry(entry, L"zlib nu porneste");
+    if (inflateReset(&z) != Z_OK)
+      FailEntry(entry, L"zlib nu porneste");
     z.avail_in = 0;
     int status = Z_OK;
     while (status != Z_STREAM_END) {
