@@ -283,5 +283,38 @@ TEST(DeployWin, SeedFoldersAreEmptied) {
   }
 }
 
+// The Windows build of the media tool: pack on small disks, join as the installer does,
+// extract, and get the tree back.
+TEST(DeployWin, MediaToolRoundTrip) {
+  TempFolder dir(L"t");
+  WriteFile(dir / L"src\\KOLVAR.EXE", Bulk(450000));
+  WriteFile(dir / L"src\\bin\\x.dll", "dll");
+  WriteFile(dir /
+                L"src\\\x0219"
+                L"coal\x0103.txt",
+            "s");
+  ::SetFileAttributesW((dir / L"src\\bin\\x.dll").c_str(), FILE_ATTRIBUTE_READONLY);
+  std::wstring tool = L"\"" + kolvar::testing::DistFile(L"KOLVAR-MEDIA.EXE") + L"\" ";
+  ASSERT_EQ(kolvar::testing::RunAndWait(tool + L"pack --out \"" + (dir / L"media") +
+                                        L"\" --disk-size 200000 \"EXE=" + (dir / L"src") + L"\""),
+            0);
+  EXPECT_TRUE(FileExists(dir / L"media\\disk3\\EXE.3"));
+  EXPECT_EQ(ReadFile(dir / L"media\\disk1\\INSTALL.CFG"), "[General]\r\nNrDiscuri=3\r\n");
+  ASSERT_EQ(kolvar::testing::RunAndWait(tool + L"join \"" + (dir / L"media") + L"\" \"" +
+                                        (dir / L"joined") + L"\" --type CLIENT"),
+            0);
+  ASSERT_EQ(kolvar::testing::RunAndWait(tool + L"extract \"" + (dir / L"joined\\EXE.ZIP") +
+                                        L"\" \"" + (dir / L"out") + L"\""),
+            0);
+  EXPECT_EQ(ReadFile(dir / L"out\\KOLVAR.EXE"), Bulk(450000));
+  EXPECT_EQ(ReadFile(dir / L"out\\\x0219"
+                           L"coal\x0103.txt"),
+            "s");
+  EXPECT_TRUE(Attributes(dir / L"out\\bin\\x.dll") & FILE_ATTRIBUTE_READONLY);
+  EXPECT_NE(kolvar::testing::RunAndWait(tool + L"extract \"" + (dir / L"none.zip") + L"\" \"" +
+                                        (dir / L"out2") + L"\""),
+            0);
+}
+
 }  // namespace
 }  // namespace kolvar::deploy
