@@ -2,6 +2,7 @@
 // keeps its Align place.
 #include <gtest/gtest.h>
 
+#include "modal_end.h"
 #include "toolkit/fmt_label.h"
 #include "toolkit/form.h"
 #include "ui_driver.h"
@@ -31,12 +32,6 @@ class LabelsForm : public TMForm {
   TFmtLabel* Grow = new TFmtLabel(this, L"Grow");
   TFmtLabel* Corner = new TFmtLabel(this, L"Corner");
 };
-
-// Ends the form's modal loop from the script thread.
-void EndModal(TMForm& form) {
-  form.SetModalResult(mrCancel);
-  ::PostMessageW(form.HandleIfAllocated(), WM_NULL, 0, 0);
-}
 
 int RedPixels(const TControl& control) {
   const TRect& r = control.BoundsRect();
