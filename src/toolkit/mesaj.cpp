@@ -5,6 +5,7 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "toolkit/design_file.h"
 #include "toolkit/pure/layout.h"
 #include "toolkit/pure/pictures.h"
 
@@ -72,6 +73,7 @@ void InitializeToolkit() {
   }
   g.gradients = GradientsFor(FileExists(g.programFolder + L"LowColor.dat"), bits);
   g.holder = std::make_unique<TMesaj>();
+  LoadStartupDesigns();
   g.hintColor = g.gradients ? 0xE6E2D9 : 0x00FFFF;
   g.maxFormSize = SIZE{::GetSystemMetrics(SM_CXSCREEN) + 2 * ::GetSystemMetrics(SM_CXFRAME),
                        ::GetSystemMetrics(SM_CYSCREEN) + 2 * ::GetSystemMetrics(SM_CYFRAME)};

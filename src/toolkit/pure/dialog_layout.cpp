@@ -10,10 +10,8 @@ namespace {
 constexpr const wchar_t* kDialogCaptions[] = {L"Atentie !", L"EROARE !", L"Informatie...",
                                               L"Confirmare...", L""};
 
-constexpr DialogButtonInfo kButtons[kMsgDlgButtonCount] = {
-    {L"&Da", 6},      {L"&Nu", 7},     {L"O&K", 1},      {L"&Renunt", 2},
-    {L"&Abandon", 3}, {L"&Retry", 4},  {L"&Ignora", 5},  {L"&Toate", 12},
-    {L"&Nu", 7},      {L"&Toate", 12}, {L"S&faturi", 0}, {L"I&esire", 2},
+constexpr TMButtonKind kButtonKinds[kMsgDlgButtonCount] = {
+    mkYes, mkNo, mkOK, mkCancel, mkAbort, mkRetry, mkIgnore, mkAll, mkNo, mkAll, mkHelp, mkClose,
 };
 
 bool Has(uint16_t buttons, MsgDlgButton bit) {
@@ -28,10 +26,10 @@ const wchar_t* DefaultDialogCaption(int dlgType) {
   return kDialogCaptions[dlgType];
 }
 
-DialogButtonInfo DialogButtonFor(int bit) {
+TMButtonKind DialogButtonKind(int bit) {
   if (bit < 0 || bit >= kMsgDlgButtonCount)
-    return {L"", 0};
-  return kButtons[bit];
+    return mkCustom;
+  return kButtonKinds[bit];
 }
 
 std::wstring DialogButtonName(std::wstring_view caption) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "toolkit/pure/button_kinds.h"
 #include "toolkit/pure/radio_layout.h"
 
 namespace kolvar::toolkit {
@@ -34,12 +35,10 @@ constexpr uint16_t MsgDlgMask(MsgDlgButton bit) {
 // Default captions of the dialog types (mtWarning .. mtCustom); "" past the end.
 const wchar_t* DefaultDialogCaption(int dlgType);
 
-// Caption and modal result of the button for `bit` (0..11).
-struct DialogButtonInfo {
-  const wchar_t* caption;
-  int modalResult;
-};
-DialogButtonInfo DialogButtonFor(int bit);
+// The button kind (TMButtonKind) of the button for `bit` (0..11): mkYes, mkNo, mkOK, mkCancel,
+// mkAbort, mkRetry, mkIgnore, mkAll, mkNo (No to all), mkAll (Yes to all), mkHelp, mkClose;
+// mkCustom out of range. Caption and modal result come with the kind.
+TMButtonKind DialogButtonKind(int bit);
 
 // "Btn" + `caption` with every '&' and blank removed ("&Da" gives "BtnDa").
 std::wstring DialogButtonName(std::wstring_view caption);

@@ -27,13 +27,17 @@ TEST(RadioLayout, ArrangesColumnsAndStretchesRows) {
 }
 
 TEST(MsgDialogButtons, NamesResultsAndEscape) {
-  EXPECT_EQ(DialogButtonName(DialogButtonFor(mbYes).caption), L"BtnDa");
-  EXPECT_EQ(DialogButtonName(DialogButtonFor(mbCancel).caption), L"BtnRenunt");
+  auto name = [](int bit) { return DialogButtonName(KindCaption(DialogButtonKind(bit))); };
+  auto result = [](int bit) { return KindModalResult(DialogButtonKind(bit)); };
+  EXPECT_EQ(name(mbYes), L"BtnDa");
+  EXPECT_EQ(name(mbCancel), L"BtnRenunt");
+  EXPECT_EQ(name(mbNoToAll), L"BtnNu");
+  EXPECT_EQ(name(mbClose), L"BtnIesire");
   EXPECT_EQ(DialogButtonName(L"& a &b"), L"Btnab");
-  EXPECT_EQ(DialogButtonFor(mbClose).modalResult, 2);
-  EXPECT_EQ(DialogButtonFor(mbHelp).modalResult, 0);
-  EXPECT_EQ(DialogButtonFor(mbYesToAll).modalResult, 12);
-  EXPECT_EQ(DialogButtonFor(12).modalResult, 0);
+  const int results[kMsgDlgButtonCount] = {6, 7, 1, 2, 3, 4, 5, 12, 7, 12, 0, 2};
+  for (int bit = 0; bit < kMsgDlgButtonCount; ++bit)
+    EXPECT_EQ(result(bit), results[bit]) << bit;
+  EXPECT_EQ(DialogButtonKind(12), mkCustom);
 
   struct Case {
     uint16_t mask;
