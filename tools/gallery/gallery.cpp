@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "input_pages.h"
 #include "shots.h"
 #include "toolkit/application.h"
 #include "toolkit/buttons.h"
@@ -295,6 +296,8 @@ class TGallery : public TTitleForm {
          true},
         {L"butoane-vii", BuildLive, true},
     };
+    for (auto& page : kolvar::gallery::InputControlPages())
+      pages_.push_back({page.name, page.build, true});
   }
   TTitleBar* TitleBar1 = new TTitleBar(this, L"TitleBar1");
   TNiceButton* BClose = new TNiceButton(this, L"BClose");
