@@ -363,6 +363,11 @@ void TMCustomCheckBox::Click() {
   TMarkControl::Click();
 }
 
+void TMCustomCheckBox::AcceleratorPressed() {
+  if (Focused())
+    Click();
+}
+
 void TMCustomCheckBox::KeyDown(WORD& key, TShiftState shift) {
   TMarkControl::KeyDown(key, shift);
   if (key == VK_SPACE) {

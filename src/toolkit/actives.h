@@ -157,6 +157,7 @@ class TMCustomCheckBox : public TMarkControl {
   // Moves to the next state (unchecked, greyed when allowed, checked) and fires OnClick.
   void Toggle();
   void Click() override;
+  void AcceleratorPressed() override;
   void KeyDown(WORD& key, TShiftState shift) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;

@@ -259,6 +259,9 @@ class TWinControl : public TControl {
   bool CanFocus() const;
   // Moves the keyboard focus here; fails silently when the control cannot take it.
   virtual void SetFocus();
+  // The control's accelerator (Alt + its letter) was pressed and it took the focus; a check
+  // box toggles here.
+  virtual void AcceleratorPressed() {}
 
   void Invalidate() override;
   void ScaleBy(int numerator, int denominator) override;

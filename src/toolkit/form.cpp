@@ -286,6 +286,7 @@ bool TMForm::DialogChar(wchar_t ch) {
   }
   if (hit->IsWindowed()) {
     static_cast<TWinControl*>(hit)->SetFocus();
+    static_cast<TWinControl*>(hit)->AcceleratorPressed();
     return true;
   }
   return false;
