@@ -92,6 +92,11 @@ std::unique_ptr<OutputFile> WinExtractTarget::CreateOutputFile(const std::wstrin
   DWORD existing = ::GetFileAttributesW(path.c_str());
   if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
     ThrowSystemError(ERROR_ACCESS_DENIED, L"Nu pot crea fisierul " + path);
+  // CREATE_ALWAYS refuses to replace a hidden or system file unless asked for the same
+  // attributes; such files come from earlier extractions of DOS-made entries.
+  if (existing != INVALID_FILE_ATTRIBUTES &&
+      (existing & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   ScopedFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file)

@@ -84,6 +84,12 @@ TEST(DeployWin, ExtractionKeepsTimesAndDosAttributes) {
   ASSERT_TRUE(::GetFileTime(file.get(), &created, nullptr, &written));
   EXPECT_EQ(::CompareFileTime(&written, &expected), 0);
   EXPECT_EQ(::CompareFileTime(&created, &expected), 0);
+  file.reset();
+
+  // The next run replaces the hidden file it left.
+  WriteFile(dir / L"b.zip", Archive({{"hidden.txt", "hidden, second run"}}));
+  ExtractArchive(dir / L"b.zip", dir / L"out", view, counter, false);
+  EXPECT_EQ(ReadFile(dir / L"out\\hidden.txt"), "hidden, second run");
 }
 
 TEST(DeployWin, ExistingFilesAreReplacedButReadOnlyOnesStop) {
