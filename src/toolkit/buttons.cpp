@@ -274,6 +274,7 @@ TNiceButton::TNiceButton(TWinControl* parent, std::wstring name)
     : TButton(parent, std::move(name)) {
   bounds_ = TRect{0, 0, 100, 28};
   color_ = parent ? parent->Color() : clBtnFace;
+  parentColor_ = true;
   Font().Style |= fsBold;
 }
 
@@ -322,6 +323,11 @@ void TNiceButton::EnabledChanged() {
 void TNiceButton::BoundsChanged() {
   DropBuffers();
   TButton::BoundsChanged();
+}
+
+void TNiceButton::ColorChanged() {
+  DropBuffers();
+  Invalidate();
 }
 
 void TNiceButton::DropBuffers() {

@@ -117,6 +117,7 @@ class TNiceButton : public TButton {
   void CaptionChanged() override;
   void EnabledChanged() override;
   void BoundsChanged() override;
+  void ColorChanged() override;
   void DoEnter() override;
   void DoExit() override;
 

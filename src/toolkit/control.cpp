@@ -313,10 +313,27 @@ void TControl::FontChanged() {
 }
 
 void TControl::SetColor(TColor color) {
-  if (color_ == color)
+  parentColor_ = false;
+  ApplyColor(color);
+}
+
+void TControl::ApplyColor(TColor color) {
+  if (color_ != color) {
+    color_ = color;
+    ColorChanged();
+  }
+  if (!IsWindowed())
     return;
-  color_ = color;
-  ColorChanged();
+  for (TControl* child : static_cast<TWinControl*>(this)->Controls()) {
+    if (child->parentColor_)
+      child->ApplyColor(color);
+  }
+}
+
+void TControl::SetParentColor(bool value) {
+  parentColor_ = value;
+  if (value && parent_)
+    ApplyColor(parent_->Color());
 }
 
 TRect TControl::RectInParentWindow() const {

@@ -168,7 +168,11 @@ class TControl {
   void SetFont(const TFont& font);
   void FontChanged();
   TColor Color() const { return color_; }
+  // Sets the colour; the control stops following its parent's.
   void SetColor(TColor color);
+  // Whether the control takes its parent's colour (now and when the parent's changes).
+  bool ParentColor() const { return parentColor_; }
+  void SetParentColor(bool value);
 
   int Tag = 0;
   TNotifyEvent OnClick;
@@ -212,8 +216,12 @@ class TControl {
   // The rectangle of this control in its parent's window, for invalidation.
   TRect RectInParentWindow() const;
 
+  // Takes `color` without changing ParentColor, and passes it to children that follow.
+  void ApplyColor(TColor color);
+
   TRect bounds_;
   TColor color_ = clBtnFace;
+  bool parentColor_ = false;
 
  private:
   friend class TWinControl;

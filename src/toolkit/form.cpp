@@ -125,7 +125,9 @@ void TMForm::CreateParams(TCreateParams& params) {
   TMForm* main = Application().MainForm();
   if (main && main != this && main->HandleAllocated()) {
     params.ParentWindow = main->HandleIfAllocated();
-  } else {
+  } else if (main == this) {
+    // Only the main window stands in the task bar; other windows stay unmanaged, which also
+    // spares a window manager's round trip each time one is hidden.
     params.ExStyle |= WS_EX_APPWINDOW;
   }
 }

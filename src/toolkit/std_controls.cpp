@@ -164,6 +164,7 @@ void TPanel::Paint(HDC dc) {
 TLabel::TLabel(TWinControl* parent, std::wstring name) : TGraphicControl(parent, std::move(name)) {
   bounds_ = TRect{0, 0, 65, 17};
   color_ = parent ? parent->Color() : clBtnFace;
+  parentColor_ = true;
 }
 
 UINT TLabel::TextFormat() const {

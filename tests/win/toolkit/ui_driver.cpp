@@ -1,5 +1,7 @@
 #include "ui_driver.h"
 
+#include <zlib.h>
+
 #include "platform/files.h"
 #include "win_test_support.h"
 
@@ -137,6 +139,52 @@ std::wstring SaveArtifact(const Shot& shot, const std::wstring& name) {
   kolvar::ForceDirectories(folder);
   std::wstring path = folder + L"\\" + name;
   return kolvar::shots::SavePng(shot, path) ? path : L"";
+}
+
+Shot LoadPng(const std::wstring& path) {
+  Shot shot;
+  std::string png = ReadFile(path);
+  if (png.size() < 8 || png.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0)
+    return shot;
+  auto be32 = [&](size_t at) {
+    return (uint32_t(uint8_t(png[at])) << 24) | (uint32_t(uint8_t(png[at + 1])) << 16) |
+           (uint32_t(uint8_t(png[at + 2])) << 8) | uint32_t(uint8_t(png[at + 3]));
+  };
+  std::string packed;
+  int width = 0, height = 0;
+  for (size_t at = 8; at + 8 <= png.size();) {
+    uint32_t length = be32(at);
+    std::string type = png.substr(at + 4, 4);
+    if (at + 12 + length > png.size())
+      return shot;
+    if (type == "IHDR") {
+      width = static_cast<int>(be32(at + 8));
+      height = static_cast<int>(be32(at + 12));
+    } else if (type == "IDAT") {
+      packed += png.substr(at + 8, length);
+    }
+    at += 12 + length;
+  }
+  std::string raw(static_cast<size_t>(height) * (width * 3 + 1), '\0');
+  uLongf size = static_cast<uLongf>(raw.size());
+  if (width <= 0 || height <= 0 ||
+      uncompress(reinterpret_cast<Bytef*>(raw.data()), &size,
+                 reinterpret_cast<const Bytef*>(packed.data()),
+                 static_cast<uLong>(packed.size())) != Z_OK) {
+    return shot;
+  }
+  shot.width = width;
+  shot.height = height;
+  shot.pixels.resize(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    const char* row = raw.data() + static_cast<size_t>(y) * (width * 3 + 1) + 1;
+    for (int x = 0; x < width; ++x) {
+      shot.pixels[static_cast<size_t>(y) * width + x] = uint8_t(row[3 * x]) |
+                                                        (uint8_t(row[3 * x + 1]) << 8) |
+                                                        (uint32_t(uint8_t(row[3 * x + 2])) << 16);
+    }
+  }
+  return shot;
 }
 
 }  // namespace kolvar::testing

@@ -56,5 +56,8 @@ using kolvar::shots::Shot;
 // Writes `shot` as a PNG file named `name` under build/artifacts; returns the path written
 // (empty on failure).
 std::wstring SaveArtifact(const Shot& shot, const std::wstring& name);
+// The pixels of a PNG file written by SavePng (8-bit RGB, no row filters); an empty shot when
+// the file is of another kind or cannot be read.
+Shot LoadPng(const std::wstring& path);
 
 }  // namespace kolvar::testing
