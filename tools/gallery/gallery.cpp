@@ -233,7 +233,7 @@ void BuildLive(TPanel* p) {
   const wchar_t* captions[] = {L"&Abandon", L"&Continua", L"&Inapoi", L"I&esire#din program"};
   for (int i = 0; i < 4; ++i) {
     auto* b = new TMButton(p, L"");
-    b->SetBounds(12, 32 + i * 48, 90, 44);
+    b->SetBounds(12, 32 + i * 58, 90, i == 3 ? 56 : 50);
     b->SetColor(kPageColor);
     b->ColorOver = 0x9A8A7C;
     b->Font().Color = clWhite;
@@ -243,7 +243,7 @@ void BuildLive(TPanel* p) {
     b->CaptionVisible = true;
   }
   auto* dim = new TMButton(p, L"");
-  dim->SetBounds(12, 230, 90, 44);
+  dim->SetBounds(12, 266, 90, 50);
   dim->SetColor(kPageColor);
   dim->SetKind(mkHelp);
   dim->SetEnabled(false);
@@ -257,7 +257,7 @@ void BuildLive(TPanel* p) {
       b->SetEnabled(false);
   }
   auto* shown = new TNiceButton(p, L"");
-  shown->SetBounds(130, 150, 100, 28);
+  shown->SetBounds(130, 140, 40, 40);
   shown->SetKind(mkAbort);
   shown->Stretch = true;
   shown->CaptionVisible = false;
