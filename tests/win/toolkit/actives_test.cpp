@@ -2,6 +2,9 @@
 // check box's grey cycle, the radio group's veto.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "modal_end.h"
 #include "toolkit/actives.h"
 #include "toolkit/application.h"
@@ -36,6 +39,9 @@ class InputsForm : public TMForm {
     EName->BorderColor = cl3;
     EName->BorderColorF = cl2;
     EOther->SetBounds(80, 40, 150, 21);
+    EAmount->SetBounds(250, 40, 150, 21);
+    EAmount->SetAlignment(TAlignment::taRightJustify);
+    EAmount->SetText(L"1250.00");
     Check->SetBounds(10, 70, 150, 17);
     Check->SetCaption(L"&Arhivare");
     Check->AllowGrayed = true;
@@ -48,6 +54,7 @@ class InputsForm : public TMForm {
   TActiveLabel* LName = new TActiveLabel(this, L"LName");
   TActiveEdit* EName = new TActiveEdit(this, L"EName");
   TActiveEdit* EOther = new TActiveEdit(this, L"EOther");
+  TActiveEdit* EAmount = new TActiveEdit(this, L"EAmount");
   TActiveCheckBox* Check = new TActiveCheckBox(this, L"Check");
   TMRadioGroup* Group = new TMRadioGroup(this, L"Group");
 };
@@ -89,6 +96,51 @@ TEST(ActiveEdit, LightsItsLabelAndRestoresItExactly) {
   EXPECT_EQ(static_cast<unsigned>(fsBold | fsItalic), styleAfter);
   EXPECT_EQ(RGB(0xA9, 0xA9, 0xA9), borderFocused);
   EXPECT_EQ(RGB(0xCF, 0xCF, 0xCF), borderUnfocused);
+}
+
+// Leftmost and rightmost columns of the edit's client area holding dark (text) pixels.
+std::pair<int, int> InkColumns(TActiveEdit& edit) {
+  POINT origin = edit.ClientToScreen(0, 0);
+  RECT client;
+  ::GetClientRect(edit.HandleIfAllocated(), &client);
+  testing::Shot shot = testing::CaptureScreen(
+      RECT{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom});
+  int first = shot.width, last = -1;
+  for (int y = 0; y < shot.height; ++y) {
+    for (int x = 0; x < shot.width; ++x) {
+      uint32_t p = shot.At(x, y);
+      if ((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF) < 3 * 96) {
+        first = std::min(first, x);
+        last = std::max(last, x);
+      }
+    }
+  }
+  return {first, last};
+}
+
+TEST(ActiveEdit, RightAlignedTextIsDrawnAtTheRightOnlyWithoutTheFocus) {
+  auto form = CreateForm<InputsForm>();
+  form->SetActiveControl(form->EOther);
+  HWND window = form->Handle();
+  std::pair<int, int> unfocused, focused;
+  int width = 0;
+  UserScript user([&] {
+    ASSERT_TRUE(WaitForWindow(window));
+    ::Sleep(150);
+    RECT client;
+    ::GetClientRect(form->EAmount->HandleIfAllocated(), &client);
+    width = client.right;
+    unfocused = InkColumns(*form->EAmount);
+    ClickControl(*form->EAmount);
+    testing::WaitUntil([&] { return form->EAmount->Focused(); }, 2000);
+    ::Sleep(150);
+    focused = InkColumns(*form->EAmount);
+    EndModal(*form);
+  });
+  form->ShowModal();
+  EXPECT_GT(unfocused.first, width / 2);
+  EXPECT_GE(unfocused.second, width - 8);
+  EXPECT_LT(focused.first, width / 4);
 }
 
 TEST(ActiveCheckBox, ThreeClicksCycleThroughGrey) {
