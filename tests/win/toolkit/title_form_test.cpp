@@ -211,5 +211,80 @@ TEST(TitleForm, CaptionIsForwardedToTheTitleBar) {
   page->Hide();
 }
 
+TEST(TitleForm, CtrlAltWheelZoomsByOnePercentAStepAndShiftResets) {
+  auto page = CreateForm<TPage>();
+  page->Show();
+  page->BNext->SetFocus();
+  testing::PumpFor(50);
+  bool done = false;
+  UserScript user([&] {
+    testing::MoveMouseTo(page->ClientToScreen(300, 200));
+    testing::Wheel(1, ssCtrl | ssAlt);
+    testing::Wheel(1, ssCtrl | ssAlt);
+    ::Sleep(100);
+    done = true;
+  });
+  testing::PumpUntil([&] { return done; });
+  testing::PumpFor(50);
+  EXPECT_EQ(2, page->DPIScale);
+  EXPECT_EQ(92, page->BNext->Width());  // 90 -> 91 -> 92
+  done = false;
+  UserScript reset([&] {
+    testing::Wheel(-1, ssCtrl | ssAlt | ssShift);
+    ::Sleep(100);
+    done = true;
+  });
+  testing::PumpUntil([&] { return done; });
+  testing::PumpFor(50);
+  EXPECT_EQ(0, page->DPIScale);
+  EXPECT_EQ(90, page->BNext->Width());
+  page->Hide();
+}
+
+TEST(TitleForm, AMovePanelDragsItsForm) {
+  auto page = CreateForm<TPage>();
+  auto* grip = new TMovePanel(page.get(), L"Grip");
+  grip->SetBounds(200, 150, 120, 60);
+  page->Show();
+  testing::PumpFor(50);
+  RECT before;
+  ::GetWindowRect(page->Handle(), &before);
+  bool done = false;
+  UserScript user([&] {
+    POINT from = grip->ClientToScreen(30, 30);
+    testing::MoveMouseTo(from);
+    testing::MouseDownAt(from);
+    testing::MoveMouseTo(POINT{from.x + 25, from.y + 10});
+    testing::MouseUpAt(POINT{from.x + 25, from.y + 10});
+    done = true;
+  });
+  testing::PumpUntil([&] { return done; });
+  testing::PumpFor(50);
+  RECT after;
+  ::GetWindowRect(page->Handle(), &after);
+  // Absolute mouse positions may land a pixel off after their conversion to input units.
+  EXPECT_NEAR(before.left + 25, after.left, 1);
+  EXPECT_NEAR(before.top + 10, after.top, 1);
+  EXPECT_FALSE(grip->Down);
+  page->Hide();
+}
+
+TEST(TitleForm, TheSystemMenuIsRelabelledAndCannotClose) {
+  auto dialog = CreateForm<TDialog>(false);
+  HMENU menu = ::GetSystemMenu(dialog->Handle(), FALSE);
+  ASSERT_NE(nullptr, menu);
+  wchar_t text[64] = L"";
+  ::GetMenuStringW(menu, SC_MOVE, text, 64, MF_BYCOMMAND);
+  EXPECT_STREQ(L"&Muta", text);
+  ::GetMenuStringW(menu, SC_CLOSE, text, 64, MF_BYCOMMAND);
+  EXPECT_EQ(0, std::wstring(text).rfind(L"&Inchide", 0));
+  EXPECT_TRUE(::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
+  // The close command does nothing either.
+  dialog->Show();
+  ::SendMessageW(dialog->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(::IsWindowVisible(dialog->Handle()));
+  dialog->Hide();
+}
+
 }  // namespace
 }  // namespace kolvar::toolkit
