@@ -5,7 +5,8 @@
 namespace kolvar::toolkit {
 namespace {
 
-HBITMAP MakeDib(int width, int height, const std::vector<TColor>& pixels) {
+// A 32-bit top-down bitmap description of width × height.
+BITMAPINFO TopDown32(int width, int height) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   info.bmiHeader.biWidth = width;
@@ -13,6 +14,11 @@ HBITMAP MakeDib(int width, int height, const std::vector<TColor>& pixels) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
+HBITMAP MakeDib(int width, int height, const std::vector<TColor>& pixels) {
+  BITMAPINFO info = TopDown32(width, height);
   void* bits = nullptr;
   HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!bitmap || !bits)
@@ -40,13 +46,7 @@ TBitmap::TBitmap(HBITMAP bitmap) : handle_(bitmap) {
   if (bitmap && ::GetObjectW(bitmap, sizeof(info), &info)) {
     width_ = info.bmWidth;
     height_ = std::abs(info.bmHeight);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = width_;
-    bi.bmiHeader.biHeight = -height_;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDown32(width_, height_);
     std::vector<uint32_t> raw(static_cast<size_t>(width_) * height_);
     ScopedGetDC screen(nullptr);
     if (::GetDIBits(screen.get(), bitmap, 0, height_, raw.data(), &bi, DIB_RGB_COLORS)) {

@@ -175,10 +175,6 @@ void TMButton::DoExit() {
   TButton::DoExit();
 }
 
-LRESULT TMButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  return TButton::WndProc(msg, wParam, lParam);
-}
-
 void TMButton::PaintPreview(HDC dc, const RECT& client, bool hot, bool pressed, bool focused) {
   bool saved = hot_;
   hot_ = hot;

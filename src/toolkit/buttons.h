@@ -60,7 +60,6 @@ class TMButton : public TButton {
   bool Hot() const { return hot_; }
   // Draws the button as it looks in the given state into `dc` (the gallery shows every state).
   void PaintPreview(HDC dc, const RECT& client, bool hot, bool pressed, bool focused);
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void MouseEnter() override;
   void MouseLeave() override;
 
