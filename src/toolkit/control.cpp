@@ -776,6 +776,8 @@ void TWinControl::BoundsChanged() {
   if (!handle_ || syncingBounds_)
     return;
   ::SetWindowPos(handle_, nullptr, Left(), Top(), Width(), Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  // The window reports its new size after bounds_ already holds it: lay out here.
+  Realign();
 }
 
 void TWinControl::SyncBoundsFromWindow() {

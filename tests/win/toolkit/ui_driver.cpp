@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include "platform/files.h"
+#include "toolkit/application.h"
 #include "win_test_support.h"
 
 namespace kolvar::testing {
@@ -118,8 +119,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
       return false;
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
+      kolvar::toolkit::Application().Dispatch(msg);
     }
     ::Sleep(5);
   }

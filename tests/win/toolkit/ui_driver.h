@@ -45,7 +45,8 @@ void PressKey(WORD key, unsigned shift = 0);
 // Turns the mouse wheel by `notches` (positive: away from the user) with `shift` held.
 void Wheel(int notches, unsigned shift);
 
-// Runs the calling thread's message queue until `done` answers true or `timeoutMs` passes.
+// Runs the calling thread's message queue (through the application's key handling) until `done`
+// answers true or `timeoutMs` passes.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 // Handles the calling thread's messages for `ms` milliseconds.
 void PumpFor(DWORD ms);
