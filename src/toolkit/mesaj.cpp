@@ -35,9 +35,9 @@ const TPicture& Named(const char* name) {
 }  // namespace
 
 TMesaj::TMesaj() {
-  for (const PictureSpec& spec : HolderPictures()) {
-    Raster r = DrawPicture(spec.name);
-    pictures_[spec.name] = std::make_shared<TBitmap>(r.Width(), r.Height(), r.Pixels());
+  for (const PictureLayout& layout : HolderPictures()) {
+    Raster r = DrawPicture(layout.name);
+    pictures_[layout.name] = std::make_shared<TBitmap>(r.Width(), r.Height(), r.Pixels());
   }
 }
 

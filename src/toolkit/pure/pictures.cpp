@@ -441,8 +441,8 @@ void Face(Raster& r, const std::string& name) {
   }
 }
 
-bool IsStrip(const PictureSpec& spec) {
-  return spec.cells == 3 && spec.height == 24;
+bool IsStrip(const PictureLayout& layout) {
+  return layout.cells == 3 && layout.height == 24;
 }
 
 }  // namespace
@@ -457,9 +457,9 @@ TColor HotLook(TColor c) {
   return LightenColor(c, 6);
 }
 
-const std::vector<PictureSpec>& HolderPictures() {
-  static const std::vector<PictureSpec> pictures = [] {
-    std::vector<PictureSpec> list = {{"Warning", 86, 53, 1},
+const std::vector<PictureLayout>& HolderPictures() {
+  static const std::vector<PictureLayout> pictures = [] {
+    std::vector<PictureLayout> list = {{"Warning", 86, 53, 1},
                                      {"Error", 86, 53, 1},
                                      {"Information", 86, 53, 1},
                                      {"Confirmation", 86, 53, 1}};
@@ -481,7 +481,7 @@ const std::vector<PictureSpec>& HolderPictures() {
       list.push_back({name, 16, 16, 1});
     list.push_back({"Check", 66, 15, 3});
     list.push_back({"Radio", 22, 11, 2});
-    const PictureSpec rest[] = {{"ButtonFacePKE", 180, 28, 9},
+    const PictureLayout rest[] = {{"ButtonFacePKE", 180, 28, 9},
                                 {"ButtonFacePKE120", 216, 34, 9},
                                 {"ButtonFace2", 180, 28, 9},
                                 {"SpeedFace", 90, 22, 9},
@@ -516,19 +516,19 @@ const std::vector<PictureSpec>& HolderPictures() {
   return pictures;
 }
 
-const PictureSpec* FindPicture(const std::string& name) {
-  for (const PictureSpec& spec : HolderPictures()) {
-    if (name == spec.name)
-      return &spec;
+const PictureLayout* FindPicture(const std::string& name) {
+  for (const PictureLayout& layout : HolderPictures()) {
+    if (name == layout.name)
+      return &layout;
   }
   return nullptr;
 }
 
 Raster DrawPicture(const std::string& name) {
-  const PictureSpec* spec = FindPicture(name);
-  if (!spec)
+  const PictureLayout* layout = FindPicture(name);
+  if (!layout)
     return Raster(0, 0, kPictureKey);
-  Raster r(spec->width, spec->height, kPictureKey);
+  Raster r(layout->width, layout->height, kPictureKey);
   std::string n = name;
   if (n == "Warning" || n == "Error" || n == "Information" || n == "Confirmation") {
     DialogIcon(r, n);
@@ -550,11 +550,11 @@ Raster DrawPicture(const std::string& name) {
         Solid(r, Circle(5.5, 5.5, 2.3), kInk);
     }
   } else if (auto it = Symbols().find(n); it != Symbols().end()) {
-    int cellW = spec->width / spec->cells;
-    double scale = std::min(cellW, spec->height) / 24.0;
-    r.SetTransform((cellW - 24 * scale) / 2, (spec->height - 24 * scale) / 2, scale);
+    int cellW = layout->width / layout->cells;
+    double scale = std::min(cellW, layout->height) / 24.0;
+    r.SetTransform((cellW - 24 * scale) / 2, (layout->height - 24 * scale) / 2, scale);
     it->second(r);
-    if (IsStrip(*spec)) {
+    if (IsStrip(*layout)) {
       r.CopyCell(0, cellW, cellW, DisabledLook);
       r.CopyCell(0, 2 * cellW, cellW, HotLook);
     }

@@ -11,7 +11,7 @@
 
 namespace kolvar::toolkit {
 
-struct PictureSpec {
+struct PictureLayout {
   const char* name;
   int width;
   int height;
@@ -19,9 +19,9 @@ struct PictureSpec {
 };
 
 // All 104 pictures of the holder, in a fixed order.
-const std::vector<PictureSpec>& HolderPictures();
-// The spec of picture `name` (exact name), or null.
-const PictureSpec* FindPicture(const std::string& name);
+const std::vector<PictureLayout>& HolderPictures();
+// The layout of picture `name` (exact name), or null.
+const PictureLayout* FindPicture(const std::string& name);
 // Draws picture `name`; an unknown name gives an empty raster.
 Raster DrawPicture(const std::string& name);
 

@@ -75,26 +75,26 @@ TEST(Pictures, TheHolderHas104DistinctPicturesOfTheBindingSizes) {
   for (const Size& s : {Size{"Warning", 86, 53}, Size{"Error", 86, 53}, Size{"Information", 86, 53},
                         Size{"Confirmation", 86, 53}, Size{"Check", 66, 15}, Size{"Radio", 22, 11},
                         Size{"ButtonFacePKE", 180, 28}}) {
-    const PictureSpec* spec = FindPicture(s.name);
-    ASSERT_NE(nullptr, spec) << s.name;
-    EXPECT_EQ(s.w, spec->width) << s.name;
-    EXPECT_EQ(s.h, spec->height) << s.name;
+    const PictureLayout* layout = FindPicture(s.name);
+    ASSERT_NE(nullptr, layout) << s.name;
+    EXPECT_EQ(s.w, layout->width) << s.name;
+    EXPECT_EQ(s.h, layout->height) << s.name;
   }
 }
 
 TEST(Pictures, EachIsDrawnWithAKeyCornerAndVisiblePixels) {
-  for (const auto& spec : HolderPictures()) {
-    Raster r = DrawPicture(spec.name);
-    ASSERT_EQ(spec.width, r.Width()) << spec.name;
-    ASSERT_EQ(spec.height, r.Height()) << spec.name;
+  for (const auto& layout : HolderPictures()) {
+    Raster r = DrawPicture(layout.name);
+    ASSERT_EQ(layout.width, r.Width()) << layout.name;
+    ASSERT_EQ(layout.height, r.Height()) << layout.name;
     size_t visible = 0;
     for (TColor c : r.Pixels())
       visible += c != kPictureKey;
     // Symbols and strips leave their top-left pixel transparent; textures may fill it.
-    bool symbol = spec.cells == 3 || spec.height == 53 || (spec.width == 16 && spec.height == 16);
+    bool symbol = layout.cells == 3 || layout.height == 53 || (layout.width == 16 && layout.height == 16);
     if (symbol)
-      EXPECT_EQ(kPictureKey, r.At(0, 0)) << spec.name;
-    EXPECT_GT(visible, r.Pixels().size() / 20) << spec.name;
+      EXPECT_EQ(kPictureKey, r.At(0, 0)) << layout.name;
+    EXPECT_GT(visible, r.Pixels().size() / 20) << layout.name;
   }
   EXPECT_EQ(0, DrawPicture("NoSuchPicture").Width());
 }
