@@ -160,6 +160,16 @@ void BuildTitleBars(TPanel* p) {
   }
 }
 
+// The kind's name beside its row of samples.
+void KindNameLabel(TPanel* p, int kind, int x, int y, int width) {
+  auto* name = new TLabel(p, L"");
+  name->SetTransparent(true);
+  name->Font().Color = 0xE0E0E0;
+  name->SetBounds(x, y, width, 14);
+  const char* text = ButtonKindName(kind);
+  name->SetCaption(std::wstring(text, text + strlen(text)));
+}
+
 const wchar_t* const kLookNames[] = {L"normal", L"hot", L"apasat", L"dezactivat"};
 
 void BuildNiceButtons(TPanel* p, int first, int last) {
@@ -172,12 +182,7 @@ void BuildNiceButtons(TPanel* p, int first, int last) {
   for (int k = first; k <= last; ++k) {
     int i = k - first, col = i / 20, row = i % 20;
     int x = 8 + col * 470, y = 24 + row * 31;
-    auto* name = new TLabel(p, L"");
-    name->SetTransparent(true);
-    name->Font().Color = 0xE0E0E0;
-    name->SetBounds(x + 424, y + 7, 40, 14);
-    name->SetCaption(
-        std::wstring(ButtonKindName(k), ButtonKindName(k) + strlen(ButtonKindName(k))));
+    KindNameLabel(p, k, x + 424, y + 7, 40);
     for (int look = 0; look < 4; ++look) {
       auto* cell = new TPreview(p, [sample, k, look](HDC dc, int w, int h) {
         sample->SetKind(static_cast<TMButtonKind>(k));
@@ -202,12 +207,7 @@ void BuildLargeButtons(TPanel* p, int first, int last) {
   for (int k = first; k <= last; ++k) {
     int i = k - first, col = i / 15, row = i % 15;
     int x = 8 + col * 480, y = 22 + row * 42;
-    auto* name = new TLabel(p, L"");
-    name->SetTransparent(true);
-    name->Font().Color = 0xE0E0E0;
-    name->SetBounds(x + 378, y + 13, 80, 14);
-    name->SetCaption(
-        std::wstring(ButtonKindName(k), ButtonKindName(k) + strlen(ButtonKindName(k))));
+    KindNameLabel(p, k, x + 378, y + 13, 80);
     for (int look = 0; look < 4; ++look) {
       auto* cell = new TPreview(p, [sample, k, look](HDC dc, int w, int h) {
         sample->SetCaption(L"");
