@@ -2,7 +2,9 @@
 
 namespace kolvar::bootstrap {
 
-// Until the viewer exists there is nothing to show.
+// Until the viewer exists there is nothing to create or show.
+void CreateInstructionsViewer() {}
+void DestroyInstructionsViewer() {}
 void ShowInstructions(bool) {}
 
 }  // namespace kolvar::bootstrap
