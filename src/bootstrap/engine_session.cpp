@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/foreign_call.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 
@@ -60,8 +61,10 @@ bool EngineSession::Start() {
   if (!api)
     return false;
   try {
-    started_ = api->DbiInitFn(engine::kDbiInterfaceVersion, nullptr) == engine::DBIERR_NONE;
-  } catch (...) {
+    started_ = CallGuarded(L"DbiInitFn", [api] {
+                 return api->DbiInitFn(engine::kDbiInterfaceVersion, nullptr);
+               }) == engine::DBIERR_NONE;
+  } catch (const Error&) {
     started_ = false;
   }
   return started_;
@@ -72,7 +75,7 @@ void EngineSession::Stop() noexcept {
     return;
   started_ = false;
   try {
-    api_.DbiExit();
+    CallGuarded(L"DbiExit", [this] { api_.DbiExit(); });
   } catch (...) {
   }
 }
@@ -81,16 +84,21 @@ bool DetectUpgradeMode(EngineSession& session) {
   if (!session.Start())
     return false;
   const EngineApi* api = session.Bind();
+  engine::hDBIDb database = nullptr;
   try {
-    engine::hDBIDb database = nullptr;
-    if (api->DbiOpenDatabase("KOLVAR", nullptr, engine::dbiREADONLY, engine::dbiOPENSHARED, nullptr,
-                             0, nullptr, nullptr, &database) != engine::DBIERR_NONE)
+    if (CallGuarded(L"DbiOpenDatabase", [&] {
+          return api->DbiOpenDatabase("KOLVAR", nullptr, engine::dbiREADONLY, engine::dbiOPENSHARED,
+                                      nullptr, 0, nullptr, nullptr, &database);
+        }) != engine::DBIERR_NONE)
       return false;
-    api->DbiCloseDatabase(&database);
-    return true;
-  } catch (...) {
+  } catch (const Error&) {
     return false;
   }
+  try {
+    CallGuarded(L"DbiCloseDatabase", [&] { api->DbiCloseDatabase(&database); });
+  } catch (const Error&) {
+  }
+  return true;
 }
 
 EngineSession& DatabaseEngine() {

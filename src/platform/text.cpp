@@ -78,7 +78,8 @@ std::string WideToUtf8(std::wstring_view text) {
         }
       }
     }
-    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = kReplacement;
+    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+      cp = kReplacement;
     if (cp < 0x80) {
       out.push_back(static_cast<char>(cp));
     } else if (cp < 0x800) {
@@ -100,30 +101,54 @@ std::string WideToUtf8(std::wstring_view text) {
 
 std::wstring IncludeTrailingBackslash(std::wstring_view path) {
   std::wstring out = ExcludeTrailingBackslash(path);
-  if (!path.empty()) out.push_back(L'\\');
+  if (!path.empty())
+    out.push_back(L'\\');
   return out;
 }
 
 std::wstring ExcludeTrailingBackslash(std::wstring_view path) {
-  while (!path.empty() && path.back() == L'\\') path.remove_suffix(1);
+  while (!path.empty() && path.back() == L'\\')
+    path.remove_suffix(1);
   return std::wstring(path);
 }
 
 std::wstring JoinPath(std::wstring_view folder, std::wstring_view name) {
-  if (folder.empty()) return std::wstring(name);
+  if (folder.empty())
+    return std::wstring(name);
   return IncludeTrailingBackslash(folder) + std::wstring(name);
 }
 
 std::wstring AsciiUpper(std::wstring_view text) {
   std::wstring out(text);
   for (auto& c : out) {
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    if (c >= L'a' && c <= L'z')
+      c = static_cast<wchar_t>(c - L'a' + L'A');
   }
   return out;
 }
 
 bool EqualsNoCaseAscii(std::wstring_view a, std::wstring_view b) {
   return a.size() == b.size() && AsciiUpper(a) == AsciiUpper(b);
+}
+
+std::optional<std::string> EncodeExact(const CodePageConverter& converter,
+                                       unsigned codePage,
+                                       std::wstring_view text) {
+  if (text.empty())
+    return std::string();
+  // The UTF code pages take neither the no-best-fit flag nor the default-character question:
+  // asked with either, the system refuses every text.
+  bool utf = codePage == kCodePageUtf7 || codePage == kCodePageUtf8;
+  bool usedDefault = false;
+  std::optional<std::string> bytes =
+      converter.Encode(codePage, text, !utf, utf ? nullptr : &usedDefault);
+  if (!bytes || usedDefault)
+    return std::nullopt;
+  // The round trip has the last word: some code pages map without reporting it, and the UTF
+  // code pages silently replace unpaired surrogates.
+  if (converter.Decode(codePage, *bytes) != text)
+    return std::nullopt;
+  return bytes;
 }
 
 }  // namespace kolvar

@@ -1,6 +1,7 @@
 // Text helpers without <windows.h>: UTF-8 and wide conversion, paths as the installer writes them.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,5 +22,30 @@ std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
 // ASCII-only case mapping; other characters are left as they are.
 std::wstring AsciiUpper(std::wstring_view text);
 bool EqualsNoCaseAscii(std::wstring_view a, std::wstring_view b);
+
+// How the system converts between wide text and a code page, behind an interface so that the
+// exact-conversion rule below can be checked against any code page.
+class CodePageConverter {
+ public:
+  virtual ~CodePageConverter() = default;
+  // `text` in `codePage`. Characters without a form of their own become look-alikes unless
+  // `noBestFit`; `usedDefault`, when not null, is set when some character became the default
+  // character instead. nullopt when the system refuses the request itself.
+  virtual std::optional<std::string> Encode(unsigned codePage,
+                                            std::wstring_view text,
+                                            bool noBestFit,
+                                            bool* usedDefault) const = 0;
+  virtual std::wstring Decode(unsigned codePage, std::string_view bytes) const = 0;
+};
+
+inline constexpr unsigned kCodePageUtf7 = 65000;
+inline constexpr unsigned kCodePageUtf8 = 65001;
+
+// `text` in `codePage` when every character has an exact form there (no look-alikes, no default
+// characters, and the bytes read back as `text`); nullopt otherwise. Works for the UTF code pages
+// too, which the system's ANSI code page may be: there every valid text converts.
+std::optional<std::string> EncodeExact(const CodePageConverter& converter,
+                                       unsigned codePage,
+                                       std::wstring_view text);
 
 }  // namespace kolvar

@@ -52,6 +52,30 @@ TEST(EngineSession, DoesNotStartWithoutAUsableEngineAndTriesAgainLater) {
   EXPECT_TRUE(session.started());
 }
 
+TEST(EngineSession, AnEngineThatFaultsCountsAsNotStartedOrNotOpened) {
+  EngineMachine machine;
+  TempFolder folder(L"engine");
+  ASSERT_TRUE(
+      CopyFileReplacing(testing::EnvPath(L"KOLVAR_BUILD") + L"\\testlibs\\foreign_faults.dll",
+                        folder / L"IDAPI32.DLL"));
+  machine.Register(folder / L"IDAPI32.CFG", folder.path());
+  ::SetEnvironmentVariableW(L"FOREIGN_FAULT_IN", L"DbiInitFn");
+  {
+    EngineSession session;
+    EXPECT_FALSE(session.Start()) << "an access violation in DbiInitFn";
+    EXPECT_FALSE(session.started());
+  }
+  ::SetEnvironmentVariableW(L"FOREIGN_FAULT_IN", L"DbiOpenDatabase");
+  {
+    EngineSession session;
+    ASSERT_TRUE(session.Start());
+    EXPECT_FALSE(DetectUpgradeMode(session)) << "a foreign exception in DbiOpenDatabase";
+  }
+  ::SetEnvironmentVariableW(L"FOREIGN_FAULT_IN", nullptr);
+  EngineSession session;
+  EXPECT_TRUE(DetectUpgradeMode(session)) << "the same engine behaving";
+}
+
 TEST(EngineSession, RefusesALibraryThatLacksAnEntryPoint) {
   EngineMachine machine;
   TempFolder folder(L"engine");

@@ -1,0 +1,88 @@
+#include "platform/foreign_call.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/library.h"
+#include "platform/system_error.h"
+#include "platform/text.h"
+#include "win_test_support.h"
+
+namespace kolvar {
+namespace {
+
+constexpr unsigned long kAccessViolation = 0xC0000005;
+// Exception codes other languages' run-time libraries raise.
+constexpr unsigned long kForeignCodes[] = {0x0EEDFADE, 0xE06D7363, 0xE0000001};
+
+class ForeignLibrary : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(library_.loaded()) << "foreign_faults.dll not built"; }
+  Library library_{testing::EnvPath(L"KOLVAR_BUILD") + L"\\testlibs\\foreign_faults.dll"};
+  using VoidFn = void(__stdcall*)();
+  VoidFn fault_ = library_.Find<VoidFn>("Fault");
+  void(__stdcall* raise_)(DWORD) = library_.Find<void(__stdcall*)(DWORD)>("RaiseForeign");
+  int(__stdcall* twice_)(int) = library_.Find<int(__stdcall*)(int)>("Twice");
+};
+
+// The code of the ForeignCallError that `call` ends with; 0 when it ends otherwise.
+template <class F>
+unsigned long FaultCode(F&& call, std::wstring* message = nullptr) {
+  try {
+    CallGuarded(L"Apel extern", call);
+  } catch (const ForeignCallError& error) {
+    if (message)
+      *message = error.message();
+    return error.code();
+  }
+  return 0;
+}
+
+TEST_F(ForeignLibrary, FaultsAndForeignExceptionsBecomeOurErrorAndTheProcessGoesOn) {
+  // Several rounds: a guard that left anything behind would fail the later ones.
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    std::wstring message;
+    EXPECT_EQ(FaultCode([&] { fault_(); }, &message), kAccessViolation);
+    EXPECT_EQ(message.rfind(L"Apel extern: acces nepermis la memorie 0xC0000005", 0), 0u)
+        << WideToUtf8(message);
+    for (unsigned long code : kForeignCodes)
+      EXPECT_EQ(FaultCode([&] { raise_(code); }), code);
+    EXPECT_EQ(CallGuarded(L"Twice", [&] { return twice_(21); }), 42);
+  }
+}
+
+TEST_F(ForeignLibrary, GuardsNest) {
+  unsigned long inner = 0;
+  int after = CallGuarded(L"outer", [&] {
+    inner = FaultCode([&] { fault_(); });
+    return twice_(5);
+  });
+  EXPECT_EQ(inner, kAccessViolation);
+  EXPECT_EQ(after, 10);
+  // An exception caught by no inner guard reaches the outer one.
+  EXPECT_EQ(FaultCode([&] { CallGuarded(L"inner", [&] { return twice_(1); }), fault_(); }),
+            kAccessViolation);
+}
+
+TEST(CallGuarded, PassesResultsAndOurOwnExceptionsThrough) {
+  auto owned = CallGuarded(L"make", [] { return std::make_unique<int>(7); });
+  ASSERT_TRUE(owned);
+  EXPECT_EQ(*owned, 7);
+  int calls = 0;
+  CallGuarded(L"void", [&] { ++calls; });
+  EXPECT_EQ(calls, 1);
+  try {
+    CallGuarded(L"throws", []() -> int { throw SystemError(5, L"refuzat"); });
+    ADD_FAILURE() << "no exception";
+  } catch (const ForeignCallError&) {
+    ADD_FAILURE() << "our own exception was taken for a foreign one";
+  } catch (const SystemError& error) {
+    EXPECT_EQ(error.code(), 5u);
+    EXPECT_EQ(error.message(), L"refuzat");
+  }
+}
+
+}  // namespace
+}  // namespace kolvar
