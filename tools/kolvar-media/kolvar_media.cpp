@@ -1,6 +1,6 @@
-// kolvar-media: makes the installation media the installer reads (pack), and reads archives
-// and media exactly as the installer does (list, extract, join). Built natively and for
-// Windows on the same deployment core.
+// kolvar-media: makes the installation media the installer reads (pack), reads archives and
+// media exactly as the installer does (list, extract, join), and checks media before they
+// ship (verify). Built natively and for Windows on the same deployment core.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -51,6 +51,7 @@ const char kUsage[] =
     "  list     list the entries of an archive\n"
     "  extract  extract an archive as the installer does\n"
     "  join     join the archive parts of media as the installer does\n"
+    "  verify   check installation media before they ship\n"
     "\n"
     "kolvar-media COMMAND --help shows the command's arguments.\n";
 
@@ -85,6 +86,18 @@ const char kJoinUsage[] =
     "\n"
     "Joins the parts of the components of that installation type into DEST as the\n"
     "installer does. MEDIA is one folder (CD layout) or a folder holding disk1..diskN.\n";
+
+const char kVerifyUsage[] =
+    "Usage: kolvar-media verify MEDIA [--disk-size BYTES]\n"
+    "\n"
+    "Checks installation media as a release manager would before shipping them. MEDIA is one\n"
+    "folder (CD layout) or a folder holding disk1..diskN. Checked: the disk folders and every\n"
+    "disk's marker DISKn; INSTALL.EXE, INSTALL.CFG and UPGRADE.1 on the first disk; that\n"
+    "INSTALL.CFG's disk count (NrDiscuri) equals the disks found; that every component's parts\n"
+    "are numbered without gaps and joined in that order; that each joined archive reads with\n"
+    "every entry's CRC right; that every disk folder fits a formatted 1.44 MB floppy (1,457,664\n"
+    "bytes in 512-byte clusters, 224 entries in its root folder), or BYTES with --disk-size.\n"
+    "Prints one line per problem; exit status 0 only when there is none.\n";
 
 // A failure of the tool's own (bad arguments, missing files).
 struct ToolError {
@@ -618,6 +631,304 @@ int Join(const std::vector<std::wstring>& args) {
   return 0;
 }
 
+// The parts of one archive read one after the other, as the installer's joined archive holds
+// them; nothing is written.
+class JoinedSource : public ByteSource {
+ public:
+  struct Piece {
+    std::wstring path;
+    uint64_t size;
+  };
+  explicit JoinedSource(std::vector<Piece> pieces) : pieces_(std::move(pieces)) {
+    for (const Piece& p : pieces_)
+      size_ += p.size;
+  }
+  uint64_t Size() const override { return size_; }
+  void ReadAt(uint64_t offset, void* buffer, size_t size) override {
+    auto* out = static_cast<char*>(buffer);
+    if (offset > size_ || size > size_ - offset)
+      throw Error(L"read past the end of the joined parts");
+    uint64_t start = 0;
+    for (size_t i = 0; i < pieces_.size() && size > 0; start += pieces_[i++].size) {
+      if (offset >= start + pieces_[i].size)
+        continue;
+      uint64_t at = offset - start;
+      size_t count = static_cast<size_t>(std::min<uint64_t>(size, pieces_[i].size - at));
+      if (open_ != i) {
+        file_ = Open(pieces_[i].path, L"rb");
+        open_ = i;
+      }
+      if (Seek(file_.get(), at) != 0 || std::fread(out, 1, count, file_.get()) != count)
+        throw Error(L"cannot read " + pieces_[i].path);
+      out += count;
+      offset += count;
+      size -= count;
+    }
+  }
+
+ private:
+  std::vector<Piece> pieces_;
+  uint64_t size_ = 0;
+  File file_;
+  size_t open_ = SIZE_MAX;
+};
+
+// What a 1.44 MB floppy formatted with FAT12 holds: 2,847 clusters of 512 bytes and 224
+// entries in its root folder.
+constexpr uint64_t kFloppyRootEntries = 224;
+
+std::string Thousands(uint64_t n) {
+  std::string digits = std::to_string(n), out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i && (digits.size() - i) % 3 == 0)
+      out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
+// The installer's reading of INSTALL.CFG: NrDiscuri in [General], its leading decimal digits;
+// 6 when the file or the key is missing.
+int ConfiguredDiskCount(const fs::path& config) {
+  File f{OpenFile(W(config), L"rb")};
+  if (!f)
+    return bootstrap::kDefaultDiskCount;
+  char line[512];
+  bool general = false;
+  while (std::fgets(line, sizeof line, f.get())) {
+    std::string text = line;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+      text.pop_back();
+    if (!text.empty() && text[0] == '[') {
+      general = Narrow(AsciiUpper(Utf8ToWide(text))) == "[GENERAL]";
+      continue;
+    }
+    size_t equals = text.find('=');
+    if (!general || equals == std::string::npos ||
+        Narrow(AsciiUpper(Utf8ToWide(text.substr(0, equals)))) != "NRDISCURI")
+      continue;
+    int value = 0;
+    for (size_t i = equals + 1; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+      value = std::min(value * 10 + (text[i] - '0'), 1000000);
+    return value;
+  }
+  return bootstrap::kDefaultDiskCount;
+}
+
+// Reads every entry of `archive` with its CRC checked; returns the number of entries.
+size_t ReadWholeArchive(ByteSource& source, const std::wstring& name) {
+  ZipArchive zip(source, name, kOem);
+  for (const ZipEntry& e : zip.entries())
+    if (!e.isDirectory())
+      zip.ReadEntry(e, [](const char*, size_t) {});
+  return zip.entries().size();
+}
+
+int Verify(const std::vector<std::wstring>& args) {
+  std::wstring media;
+  uint64_t diskSize = kFloppySize;
+  bool floppySize = true;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == L"--disk-size" && i + 1 < args.size()) {
+      wchar_t* end = nullptr;
+      diskSize = std::wcstoull(args[++i].c_str(), &end, 10);
+      if (*end || diskSize == 0)
+        throw ToolError{L"bad --disk-size: " + args[i]};
+      floppySize = diskSize == kFloppySize;
+    } else if (media.empty()) {
+      media = args[i];
+    } else {
+      throw ToolError{L"verify takes one media folder (see --help)"};
+    }
+  }
+  if (media.empty())
+    throw ToolError{L"verify takes one media folder (see --help)"};
+  if (!fs::is_directory(P(media)))
+    throw ToolError{L"no such folder: " + media};
+
+  int problems = 0;
+  auto problem = [&](const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    ++problems;
+  };
+
+  // The disks: the folder itself (CD layout), or its folders disk1..diskN.
+  std::map<int, fs::path> disks;
+  for (auto& entry : fs::directory_iterator(P(media))) {
+    std::string name = Narrow(AsciiUpper(W(entry.path().filename())));
+    if (entry.is_directory() && name.size() > 4 && name.rfind("DISK", 0) == 0 &&
+        name.find_first_not_of("0123456789", 4) == std::string::npos && name[4] != '0' &&
+        name.size() < 10)
+      disks[std::stoi(name.substr(4))] = entry.path();
+  }
+  const bool diskFolders = !disks.empty();
+  if (!diskFolders)
+    disks[1] = P(media);
+  const int diskCount = disks.rbegin()->first;
+  for (int n = 1; n <= diskCount; ++n)
+    if (!disks.count(n))
+      problem("disk" + std::to_string(n) + ": folder missing");
+  auto label = [&](int n) { return "disk" + std::to_string(n); };
+
+  // Markers, and what a disk holds in the installer's joining order.
+  struct Part {
+    int disk;
+    std::string name;
+    int number;
+    std::wstring path;
+    uint64_t size;
+  };
+  std::map<int, std::vector<Part>> parts;  // component row -> parts in joining order
+  for (auto& [n, folder] : disks) {
+    std::string marker = "DISK" + std::to_string(n);
+    std::vector<std::pair<std::string, fs::path>> files;
+    uint64_t used = 0, rootEntries = 0;
+    for (auto& entry : fs::directory_iterator(folder)) {
+      ++rootEntries;
+      std::string name = Narrow(W(entry.path().filename()));
+      if (entry.is_directory()) {
+        if (Narrow(AsciiUpper(Utf8ToWide(name))) == marker)
+          problem(label(n) + ": " + name + " is a folder, not a marker file");
+        used += kCluster;
+        if (diskFolders)
+          for (auto& inner : fs::recursive_directory_iterator(entry.path()))
+            used += inner.is_directory() ? kCluster : Clusters(inner.file_size());
+        continue;
+      }
+      used += Clusters(entry.file_size());
+      files.push_back({name, entry.path()});
+      std::string upper = Narrow(AsciiUpper(Utf8ToWide(name)));
+      if (upper != marker && upper.rfind("DISK", 0) == 0 && upper.size() > 4 &&
+          upper.find_first_not_of("0123456789", 4) == std::string::npos && diskFolders)
+        problem(label(n) + ": holds the marker " + name + " of another disk");
+    }
+    if (!fs::is_regular_file(folder / marker))
+      problem(label(n) + ": marker " + marker + " missing");
+    if (diskFolders && used > diskSize)
+      problem(label(n) + ": " + Thousands(used) + " bytes in 512-byte clusters, more than the " +
+              Thousands(diskSize) + " a disk holds");
+    if (diskFolders && floppySize && rootEntries > kFloppyRootEntries)
+      problem(label(n) + ": " + std::to_string(rootEntries) +
+              " entries, more than the 224 the root folder of a floppy holds");
+
+    // Text order, letter case ignored, as the installer joins a disk's parts.
+    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) {
+      return AsciiUpper(Utf8ToWide(a.first)) < AsciiUpper(Utf8ToWide(b.first));
+    });
+    for (auto& [name, path] : files) {
+      size_t lastDot = name.rfind('.'), firstDot = name.find('.');
+      if (lastDot == std::string::npos || name.back() < '0' || name.back() > '9')
+        continue;
+      std::wstring base = AsciiUpper(Utf8ToWide(name.substr(0, firstDot)));
+      int row = -1;
+      for (int r = 0; r < bootstrap::kComponentCount; ++r)
+        if (base == bootstrap::Components[r].FileName)
+          row = r;
+      if (row < 0)
+        continue;
+      std::string number = name.substr(firstDot + 1);
+      if (number.empty() || number.size() > 6 || number[0] == '0' ||
+          number.find_first_not_of("0123456789") != std::string::npos) {
+        problem(label(n) + ": " + name + " would be joined into " + Narrow(base) +
+                ".ZIP but is not a numbered part");
+        continue;
+      }
+      parts[row].push_back({n, name, std::stoi(number), W(path), fs::file_size(path)});
+    }
+  }
+
+  // The first disk's own files.
+  const fs::path first = disks.begin()->second;
+  if (disks.begin()->first == 1) {
+    if (!fs::is_regular_file(first / "INSTALL.EXE"))
+      problem("disk1: INSTALL.EXE missing");
+    if (!fs::is_regular_file(first / "INSTALL.CFG")) {
+      problem("disk1: INSTALL.CFG missing (the installer then expects " +
+              std::to_string(bootstrap::kDefaultDiskCount) + " disks)");
+    } else {
+      int configured = ConfiguredDiskCount(first / "INSTALL.CFG");
+      if (configured != diskCount)
+        problem("INSTALL.CFG: NrDiscuri is " + std::to_string(configured) + ", the media hold " +
+                std::to_string(diskCount) + " disk(s)");
+    }
+    if (!fs::is_regular_file(first / "UPGRADE.1")) {
+      problem("disk1: UPGRADE.1 missing (an upgrade cannot bind its library)");
+    } else {
+      try {
+        auto source = OpenSource(W(first / "UPGRADE.1"));
+        ZipArchive zip(*source, L"UPGRADE.1", kOem);
+        bool library = false;
+        for (const ZipEntry& e : zip.entries())
+          library = library || AsciiUpper(e.name) == L"UPGRADE.DLL";
+        if (!library)
+          problem("UPGRADE.1: holds no UPGRADE.DLL");
+        ReadWholeArchive(*source, L"UPGRADE.1");
+      } catch (const Error& e) {
+        problem(std::string("UPGRADE.1: ") + e.what());
+      }
+    }
+  }
+
+  // Each component: parts 1..k exactly once, joined in that order, and a readable archive.
+  size_t archives = 0, entries = 0;
+  for (int row = 0; row < bootstrap::kComponentCount; ++row) {
+    std::string name = Narrow(bootstrap::Components[row].FileName);
+    auto found = parts.find(row);
+    if (found == parts.end()) {
+      if (name != "LUNARIS" && name != "TORNEVA")
+        problem(name + ": no parts on the media (a new installation needs " + name + ".ZIP)");
+      continue;
+    }
+    std::vector<Part>& list = found->second;
+    std::map<int, std::vector<int>> where;  // part number -> disks
+    for (const Part& p : list)
+      where[p.number].push_back(p.disk);
+    bool complete = true;
+    for (auto& [number, on] : where)
+      if (on.size() > 1) {
+        std::string disksText;
+        for (int d : on)
+          disksText += (disksText.empty() ? "" : ", ") + label(d);
+        problem(name + ": part " + std::to_string(number) + " is on " + disksText);
+        complete = false;
+      }
+    for (int number = 1; number <= where.rbegin()->first; ++number)
+      if (!where.count(number)) {
+        problem(name + ": part " + name + "." + std::to_string(number) + " missing");
+        complete = false;
+      }
+    if (!complete)
+      continue;
+    std::string order;
+    bool ordered = true;
+    for (size_t i = 0; i < list.size(); ++i) {
+      ordered = ordered && list[i].number == static_cast<int>(i + 1);
+      order += (i ? ", " : "") + list[i].name;
+    }
+    if (!ordered) {
+      problem(name + ": the installer joins the parts in the order " + order);
+      continue;
+    }
+    std::vector<JoinedSource::Piece> pieces;
+    for (const Part& p : list)
+      pieces.push_back({p.path, p.size});
+    JoinedSource joined(std::move(pieces));
+    try {
+      entries += ReadWholeArchive(joined, Utf8ToWide(name) + L".ZIP");
+      ++archives;
+    } catch (const Error& e) {
+      problem(name + ": " + e.what());
+    }
+  }
+  if (problems) {
+    std::fprintf(stderr, "kolvar-media: %d problem(s) in %s\n", problems, Narrow(media).c_str());
+    return 1;
+  }
+  std::printf("media OK: %d disk(s), %zu archive(s), %zu entries read\n", diskCount, archives,
+              entries);
+  return 0;
+}
+
 int Run(const std::vector<std::wstring>& args) {
   if (args.empty() || args[0] == L"--help" || args[0] == L"-h" || args[0] == L"help") {
     std::fputs(kUsage, args.empty() ? stderr : stdout);
@@ -633,7 +944,8 @@ int Run(const std::vector<std::wstring>& args) {
   } commands[] = {{L"pack", kPackUsage, Pack},
                   {L"list", kListUsage, List},
                   {L"extract", kExtractUsage, Extract},
-                  {L"join", kJoinUsage, Join}};
+                  {L"join", kJoinUsage, Join},
+                  {L"verify", kVerifyUsage, Verify}};
   for (const Command& c : commands) {
     if (args[0] != c.name)
       continue;
