@@ -83,9 +83,10 @@ std::wstring Shown(const std::wstring& caption) {
   return out;
 }
 
+// A caption as written in a scenario: exactly, or as the user reads it, "*" standing for any text.
 bool CaptionMatches(HWND window, const std::wstring& caption) {
   std::wstring text = TextOf(window);
-  return text == caption || Shown(text) == Shown(caption);
+  return MatchesPattern(text, caption) || MatchesPattern(Shown(text), Shown(caption));
 }
 
 BOOL CALLBACK CollectVisible(HWND window, LPARAM data) {
@@ -409,7 +410,7 @@ class Robot {
       throw Failure{L"no window \"" + caption + L"\" within " + std::to_wstring(ms / 1000) + L" s"};
     current_ = found;
     Settle(found);
-    SaveShot(caption);
+    SaveShot(TextOf(found));
   }
 
   HWND Current() const {

@@ -102,6 +102,28 @@ std::wstring Expand(const std::wstring& word,
   return out;
 }
 
+bool MatchesPattern(const std::wstring& text, const std::wstring& pattern) {
+  // The classic greedy walk with one backtrack point: the last "*" seen.
+  size_t t = 0, p = 0, star = std::wstring::npos, resume = 0;
+  while (t < text.size()) {
+    if (p < pattern.size() && pattern[p] == L'*') {
+      star = p++;
+      resume = t;
+    } else if (p < pattern.size() && pattern[p] == text[t]) {
+      ++p;
+      ++t;
+    } else if (star != std::wstring::npos) {
+      p = star + 1;
+      t = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == L'*')
+    ++p;
+  return p == pattern.size();
+}
+
 std::optional<Chord> ParseChord(const std::wstring& text) {
   Chord chord;
   std::wstring rest = Upper(text);

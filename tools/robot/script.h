@@ -32,6 +32,10 @@ std::vector<Step> ParseScenario(const std::wstring& text);
 std::wstring Expand(const std::wstring& word,
                     const std::map<std::wstring, std::wstring>& variables);
 
+// Whether `text` matches `pattern`, in which "*" stands for any run of characters (also none)
+// and everything else for itself.
+bool MatchesPattern(const std::wstring& text, const std::wstring& pattern);
+
 // A key with the modifiers held while it is pressed, from a chord such as "Alt+C", "Enter",
 // "Shift+Tab", "Ctrl+Alt+M", "F4".
 struct Chord {

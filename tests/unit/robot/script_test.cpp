@@ -47,6 +47,19 @@ TEST(Scenario, VariablesExpandAndUnknownOnesFail) {
   EXPECT_THROW(Expand(L"{MEDIA}\\x", v), ScriptError);
 }
 
+TEST(Scenario, CaptionPatterns) {
+  EXPECT_TRUE(MatchesPattern(L"Finalizare", L"Finalizare"));
+  EXPECT_FALSE(MatchesPattern(L"Finalizare", L"Finaliz"));
+  EXPECT_TRUE(MatchesPattern(L"Galeria - pagina 9 din 10: intrari", L"Galeria - pagina 9 din*"));
+  EXPECT_TRUE(MatchesPattern(L"Galeria - pagina 9 din 10: intrari", L"*: intrari"));
+  EXPECT_TRUE(MatchesPattern(L"a*b", L"a*b"));
+  EXPECT_TRUE(MatchesPattern(L"", L"*"));
+  EXPECT_TRUE(MatchesPattern(L"abcbd", L"a*bd"));  // the first "b" is not the one
+  EXPECT_FALSE(MatchesPattern(L"abcbe", L"a*bd"));
+  EXPECT_FALSE(MatchesPattern(L"", L"a*"));
+  EXPECT_TRUE(MatchesPattern(L"xay", L"*a*"));
+}
+
 TEST(Scenario, ChordsNameAKeyAndItsModifiers) {
   struct Case {
     const wchar_t* text;
