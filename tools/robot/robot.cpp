@@ -683,9 +683,16 @@ class Robot {
           throw Failure{w[1] + L" has only " + std::to_wstring(size) + L" bytes"};
       }
     } else if (verb == L"check-tree") {
-      Need(w, 4, L"check-tree PATH same OTHER");
+      // Every file of OTHER is in PATH with the same bytes (PATH may hold more); paths that
+      // match an "except" pattern are passed over.
+      Need(w, 4, L"check-tree PATH same OTHER [except PATTERN...]");
       Tree a = ReadTree(w[1]), b = ReadTree(w[3]);
       for (auto& [path, state] : b) {
+        bool excepted = false;
+        for (size_t i = 5; i < w.size() && w[4] == L"except"; ++i)
+          excepted = excepted || MatchesPattern(path, w[i]);
+        if (excepted)
+          continue;
         auto found = a.find(path);
         if (found == a.end())
           throw Failure{w[1] + L" lacks " + path};
