@@ -35,14 +35,16 @@ function(kolvar_unit_tests name)
                        PROPERTIES LABELS unit)
 endfunction()
 
-# kolvar_win_tests(<name> SOURCES ... LIBS ... [GROUP <prefix group>] [SERIAL] [LOCK <name>]):
+# kolvar_win_tests(<name> SOURCES ... LIBS ... [GROUP <prefix group>] [SERIAL] [LOCK <name>]
+#                  [FIXTURE <name>]):
 # a GoogleTest program run under Wine. GROUP names a Wine prefix copied from the base one for
 # isolation (its drives, registry and display settings are the group's own); SERIAL keeps its
 # cases from running beside other tests (they drive windows and the mouse); LOCK keeps its
 # cases from running beside other cases holding the same lock (they share machine-wide state
-# such as HKEY_LOCAL_MACHINE keys of their group's prefix).
+# such as HKEY_LOCAL_MACHINE keys of their group's prefix); FIXTURE names a CTest fixture whose
+# setup test prepares the group's prefix from outside Wine before any case runs.
 function(kolvar_win_tests name)
-  cmake_parse_arguments(T "SERIAL" "GROUP;LOCK" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "GROUP;LOCK;FIXTURE" "SOURCES;LIBS" ${ARGN})
   if(NOT WIN32 OR NOT KOLVAR_WIN_TESTS)
     return()
   endif()
@@ -63,6 +65,9 @@ function(kolvar_win_tests name)
   endif()
   if(T_LOCK)
     list(APPEND props RESOURCE_LOCK ${T_LOCK})
+  endif()
+  if(T_FIXTURE)
+    list(APPEND props FIXTURES_REQUIRED ${T_FIXTURE})
   endif()
   # The variables travel through `env` in front of the Wine wrapper: a list-valued ENVIRONMENT
   # property does not survive gtest_discover_tests (it turns each item after the first into a
