@@ -254,6 +254,43 @@ void ZipArchive::FailEntry(const ZipEntry& entry, const std::wstring& detail) co
   throw ZipError(L"Arhiva " + archiveName_ + L", intrarea \"" + entry.name + L"\": " + detail);
 }
 
+std::optional<ZipArchive::End64> ZipArchive::FindEnd64(const unsigned char* locator,
+                                                       uint64_t locatorPos,
+                                                       const EndRecord& classic) const {
+  // The locator names the disk holding the record (the only one) and the number of disks.
+  if (Get32(locator + 4) != 0 || Get32(locator + 16) > 1)
+    return std::nullopt;
+  uint64_t declared = Get64(locator + 8);
+  // With data in front of the archive the declared offset is short by its length; the record
+  // then sits right before the locator.
+  const uint64_t candidates[] = {declared,
+                                 locatorPos >= kEnd64Size ? locatorPos - kEnd64Size : UINT64_MAX};
+  for (uint64_t at : candidates) {
+    if (at > locatorPos || locatorPos - at < kEnd64Size)
+      continue;
+    unsigned char r[kEnd64Size];
+    source_.ReadAt(at, r, sizeof r);
+    uint64_t recordSize = Get64(r + 4);
+    if (Get32(r) != kEnd64Signature || recordSize < kEnd64Size - 12 ||
+        recordSize > locatorPos - at - 12)
+      continue;
+    End64 e{at,           Get32(r + 16), Get32(r + 20), Get64(r + 24), Get64(r + 32), Get64(r + 40),
+            Get64(r + 48)};
+    // Every value of the classic record is either the ZIP64 marker or the same value.
+    auto agrees = [](uint64_t classicValue, uint64_t marker, uint64_t value) {
+      return classicValue == marker || classicValue == value;
+    };
+    if (agrees(classic.disk, 0xFFFF, e.disk) &&
+        agrees(classic.directoryDisk, 0xFFFF, e.directoryDisk) &&
+        agrees(classic.countOnDisk, 0xFFFF, e.countOnDisk) &&
+        agrees(classic.count, 0xFFFF, e.count) &&
+        agrees(classic.directorySize, 0xFFFFFFFF, e.directorySize) &&
+        agrees(classic.directoryOffset, 0xFFFFFFFF, e.directoryOffset))
+      return e;
+  }
+  return std::nullopt;
+}
+
 void ZipArchive::ReadDirectory(OemDecoder oem) {
   const uint64_t size = source_.Size();
   if (size < kEndSize)
@@ -282,44 +319,40 @@ void ZipArchive::ReadDirectory(OemDecoder oem) {
   const unsigned char* end = &tail[*found];
   const uint64_t endPos = size - tailSize + *found;
 
-  uint32_t disk = Get16(end + 4), directoryDisk = Get16(end + 6);
+  uint64_t disk = Get16(end + 4), directoryDisk = Get16(end + 6);
   uint64_t count = Get16(end + 10);
   uint64_t directorySize = Get32(end + 12);
   uint64_t directoryOffset = Get32(end + 16);
   uint64_t recordPos = endPos;  // the record the directory ends at
-  bool zip64 = false;
+  bool zip64 = false, locatorSeen = false;
 
+  // A ZIP64 record is trusted only when the locator before the end record agrees with it;
+  // the locator's signature alone may be bytes of the last entry's name or comment.
   if (endPos >= kEnd64LocatorSize) {
     unsigned char locator[kEnd64LocatorSize];
     source_.ReadAt(endPos - kEnd64LocatorSize, locator, sizeof locator);
     if (Get32(locator) == kEnd64LocatorSignature) {
-      zip64 = true;
-      uint64_t declared = Get64(locator + 8);
-      uint64_t locatorPos = endPos - kEnd64LocatorSize;
-      unsigned char record[kEnd64Size];
-      // With data in front of the archive the declared offset is short by its length; the
-      // record then sits right before the locator.
-      uint64_t recordAt = declared;
-      bool ok = declared <= locatorPos && locatorPos - declared >= kEnd64Size;
-      if (ok) {
-        source_.ReadAt(declared, record, sizeof record);
-        ok = Get32(record) == kEnd64Signature;
+      locatorSeen = true;
+      std::optional<End64> record = FindEnd64(
+          locator, endPos - kEnd64LocatorSize,
+          EndRecord{disk, directoryDisk, Get16(end + 8), count, directorySize, directoryOffset});
+      if (record) {
+        zip64 = true;
+        disk = record->disk;
+        directoryDisk = record->directoryDisk;
+        count = record->count;
+        directorySize = record->directorySize;
+        directoryOffset = record->directoryOffset;
+        recordPos = record->at;
       }
-      if (!ok && locatorPos >= kEnd64Size) {
-        recordAt = locatorPos - kEnd64Size;
-        source_.ReadAt(recordAt, record, sizeof record);
-        ok = Get32(record) == kEnd64Signature;
-      }
-      if (!ok)
-        Fail(L"inregistrarea ZIP64 de sfarsit lipseste sau este stricata");
-      disk = Get32(record + 16);
-      directoryDisk = Get32(record + 20);
-      count = Get64(record + 32);
-      directorySize = Get64(record + 40);
-      directoryOffset = Get64(record + 48);
-      recordPos = recordAt;
     }
   }
+  // Without a record it can trust, the classic one serves only when nothing in it is a ZIP64
+  // marker.
+  if (locatorSeen && !zip64 &&
+      (disk == 0xFFFF || directoryDisk == 0xFFFF || Get16(end + 8) == 0xFFFF || count == 0xFFFF ||
+       directorySize == 0xFFFFFFFF || directoryOffset == 0xFFFFFFFF))
+    Fail(L"inregistrarea ZIP64 de sfarsit lipseste sau este stricata");
   if (disk != 0 || directoryDisk != 0)
     Fail(L"arhiva este impartita pe mai multe discuri; alaturati intai partile");
   if (directorySize > recordPos)

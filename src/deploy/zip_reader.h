@@ -157,6 +157,18 @@ class ZipArchive {
                  const ProgressHandler& progress = {}) const;
 
  private:
+  // The end record's values, and those of a ZIP64 end record at `at`.
+  struct EndRecord {
+    uint64_t disk, directoryDisk, countOnDisk, count, directorySize, directoryOffset;
+  };
+  struct End64 {
+    uint64_t at, disk, directoryDisk, countOnDisk, count, directorySize, directoryOffset;
+  };
+  // The ZIP64 end record the locator (read at `locatorPos`) points to, when the locator is
+  // well-formed, the record is whole and it agrees with the classic end record; else nullopt.
+  std::optional<End64> FindEnd64(const unsigned char* locator,
+                                 uint64_t locatorPos,
+                                 const EndRecord& classic) const;
   void ReadDirectory(OemDecoder oem);
   void CheckLocalHeaders();
   [[noreturn]] void Fail(const std::wstring& detail) const;

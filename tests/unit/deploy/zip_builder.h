@@ -24,6 +24,7 @@ struct Member {
   std::optional<std::string> compressed;  // raw member data, else made from `data`
   bool zip64 = false;                     // sizes and offset through the ZIP64 field
   bool zip64FieldMissing = false;         // 0xFFFFFFFF without the field
+  std::string comment;                    // the central directory entry's comment
 };
 
 inline void Put16(std::string& s, uint32_t v) {
@@ -94,7 +95,7 @@ inline std::string BuildZip(const std::vector<Member>& members, Layout layout = 
     }
     Put16(s, static_cast<uint32_t>(extra.size()));
     if (central) {
-      Put16(s, 0);  // comment
+      Put16(s, static_cast<uint32_t>(m.comment.size()));
       Put16(s, 0);  // disk
       Put16(s, 0);  // internal attributes
       Put32(s, m.attributes);
@@ -102,6 +103,8 @@ inline std::string BuildZip(const std::vector<Member>& members, Layout layout = 
     }
     s += m.name;
     s += extra;
+    if (central)
+      s += m.comment;
   };
   for (const Member& m : members) {
     std::string stored = m.compressed ? *m.compressed : (m.method == 8 ? Deflate(m.data) : m.data);

@@ -199,6 +199,82 @@ TEST(ZipReader, MemberPast4GiBThroughZip64) {
   EXPECT_EQ(ReadAll(zip, zip.entries()[1]), "tail");
 }
 
+constexpr size_t kLocalHeader = 30;
+
+// The 20 bytes of a ZIP64 locator: disk 0, the record's offset, one disk in all.
+std::string Locator(uint64_t recordOffset) {
+  std::string s;
+  Put32(s, 0x07064b50);
+  Put32(s, 0);
+  Put64(s, recordOffset);
+  Put32(s, 1);
+  return s;
+}
+
+// A well-formed ZIP64 end record for one entry and a directory of `directorySize` bytes at
+// `directoryOffset`, claiming `count` entries.
+std::string End64Record(uint64_t count, uint64_t directorySize, uint64_t directoryOffset) {
+  std::string s;
+  Put32(s, 0x06064b50);
+  Put64(s, 44);
+  Put16(s, 45);
+  Put16(s, 45);
+  Put32(s, 0);
+  Put32(s, 0);
+  Put64(s, count);
+  Put64(s, count);
+  Put64(s, directorySize);
+  Put64(s, directoryOffset);
+  return s;
+}
+
+// The last bytes of the central directory sit right before the end record, where a ZIP64
+// locator would be: a name or comment holding such bytes must not make a valid archive
+// unreadable.
+TEST(ZipReader, Zip64SignatureBytesInNamesAndComments) {
+  {
+    // The only entry is named with locator bytes pointing at its own local header.
+    std::string name = Locator(0);
+    MemorySource source(BuildZip({Member{name, "data"}}));
+    ZipArchive zip(source, L"nume.zip");
+    ASSERT_EQ(zip.entries().size(), 1u);
+    EXPECT_EQ(zip.entries()[0].rawName, name);
+    EXPECT_EQ(zip.entries()[0].uncompressedSize, 4u);
+  }
+  {
+    // A stored member holds a well-formed ZIP64 record claiming seven entries, and the last
+    // entry's comment is a locator pointing at it: the record disagrees with the end record.
+    Member record{"rec.bin", End64Record(7, 1000, 0)};
+    record.method = 0;
+    Member last{"last.txt", "ultimul"};
+    last.comment = "comentariu " + Locator(kLocalHeader + record.name.size());
+    TempDir dir;
+    MemorySource source(BuildZip({record, last}));
+    ZipArchive zip(source, L"comentariu.zip");
+    ASSERT_EQ(zip.entries().size(), 2u);
+    NativeExtractTarget target(dir.path());
+    zip.ExtractAll(target, {});
+    EXPECT_EQ(ReadText(dir / "last.txt"), "ultimul");
+    EXPECT_EQ(ReadText(dir / "rec.bin"), record.data);
+  }
+  {
+    // An archive that needs its ZIP64 record and has none that agrees is still refused.
+    Layout layout;
+    layout.zip64End = true;
+    std::string z = BuildZip({Member{"a.txt", "a"}}, layout);
+    size_t at = z.find(std::string("PK\x06\x06", 4));
+    ASSERT_NE(at, std::string::npos);
+    z[at + 4] = 10;  // the record's own size: too short to hold its fields
+    MemorySource source(z);
+    try {
+      ZipArchive zip(source, L"rau.zip");
+      ADD_FAILURE() << "a ZIP64 archive with a wrong record was read";
+    } catch (const ZipError& e) {
+      EXPECT_NE(std::string(e.what()).find("ZIP64"), std::string::npos) << e.what();
+    }
+  }
+}
+
 TEST(ZipReader, NamesAndAttributes) {
   Member utf{
       "\xc8\x99"
