@@ -15,6 +15,7 @@ bool ArchiveAssembly::AssembleArchives() {
   view_.SetCopyPosition(0);
   if (!state_.SourceDir.empty() && state_.SourceDir.back() == L'\\')
     state_.SourceDir.pop_back();
+  DeleteStaleArchives();
   if (state_.DiskCount < 1)
     return true;
   for (int n = 1; n <= state_.DiskCount; ++n) {
@@ -34,6 +35,27 @@ bool ArchiveAssembly::AssembleArchives() {
     view_.SetCopyPosition(partCounter_);
   }
   return true;
+}
+
+void MediaFiles::DeleteStaleArchive(const std::wstring& path) {
+  if (!Delete(path))
+    throw Error(L"Nu pot sterge " + path);
+}
+
+void ArchiveAssembly::DeleteStaleArchives() {
+  // A continuation part appends to whatever archive of its name lies in the program folder,
+  // and an archive with no part on these media would be unpacked as it is: what an earlier
+  // run (or other media) left must not stand in for what these disks hold.
+  for (const std::wstring& name : files_.ListNames(state_.ProposedProgramDir)) {
+    std::wstring upper = AsciiUpper(name);
+    for (int row : SelectComponents(components_)) {
+      if (upper != std::wstring(bootstrap::Components[row].FileName) + L".ZIP")
+        continue;
+      std::wstring path = JoinPath(state_.ProposedProgramDir, name);
+      if (files_.FileExists(path))
+        files_.DeleteStaleArchive(path);
+    }
+  }
 }
 
 bool ArchiveAssembly::WaitForDisk(int n) {

@@ -53,6 +53,9 @@ class MediaFiles {
                           const std::wstring& target) = 0;
   // Deletes a file. False when it cannot (a read-only or locked file).
   virtual bool Delete(const std::wstring& path) = 0;
+  // Deletes a joined archive an earlier run left behind. Throws Error naming the file (with
+  // the system's text where the system gives one) when it cannot be deleted.
+  virtual void DeleteStaleArchive(const std::wstring& path);
 };
 
 // Bytes read and written at a time by AppendPart.
@@ -77,8 +80,12 @@ class ArchiveAssembly {
   // Joins the parts disk by disk into ProposedProgramDir. True when every disk was done;
   // false when the user cancelled a disk prompt (the modal result is then 2). Forces
   // DiskCount to 1 when the media is not on a removable drive and drops a trailing "\" from
-  // SourceDir.
+  // SourceDir. The joined archives of the selected components are made afresh: those an
+  // earlier run left are deleted first, and one that cannot be deleted throws Error before
+  // any disk is read.
   bool AssembleArchives();
+  // Deletes the joined archives of the selected components from ProposedProgramDir.
+  void DeleteStaleArchives();
   // True once the marker of disk `n` exists; prompts until then; false on Cancel.
   bool WaitForDisk(int n);
   // Whether a media file is a part of a selected component.

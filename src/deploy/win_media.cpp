@@ -6,6 +6,7 @@
 
 #include "deploy/win_files.h"
 #include "platform/files.h"
+#include "platform/system_error.h"
 #include "platform/text.h"
 #include "platform/unique_handle.h"
 
@@ -67,6 +68,11 @@ void WinMediaFiles::AppendPart(const std::wstring& extension,
 
 bool WinMediaFiles::Delete(const std::wstring& path) {
   return ::DeleteFileW(path.c_str()) != 0;
+}
+
+void WinMediaFiles::DeleteStaleArchive(const std::wstring& path) {
+  if (!::DeleteFileW(path.c_str()))
+    ThrowLastError(L"Nu pot sterge " + path);
 }
 
 void ExtractArchive(const std::wstring& archivePath,

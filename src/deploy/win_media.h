@@ -21,6 +21,8 @@ class WinMediaFiles : public MediaFiles {
                   const std::wstring& source,
                   const std::wstring& target) override;
   bool Delete(const std::wstring& path) override;
+  // Throws SystemError "Nu pot sterge <path>: <system text>".
+  void DeleteStaleArchive(const std::wstring& path) override;
 };
 
 // Unpacks the archive at `archivePath` into `destination` with the extraction gauge (see

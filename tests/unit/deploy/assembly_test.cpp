@@ -138,6 +138,36 @@ TEST(Assembly, CancelAtDiskTwoLeavesThePartlyJoinedArchives) {
   EXPECT_EQ(r.state.SourceDir, L"A:");
 }
 
+TEST(Assembly, JoinedArchivesAreMadeAfresh) {
+  {
+    // Archives an earlier run (or other media) left: none stands in for these disks' parts.
+    AssemblyRun r;
+    r.state.SourceDir = L"D:\\KIT";
+    r.media.folders[L"D:\\KIT"] = {{L"DISK1", ""}, {L"EXE.2", "b"}, {L"HELP.1", "h"}};
+    r.program() = {{L"exe.zip", "stale"}, {L"LUNARIS.ZIP", "stale"}, {L"BACKUP.ZIP", "mine"}};
+    ASSERT_TRUE(r.Assemble(bootstrap::kTypeLocal));
+    // Without its first part EXE is lost rather than appended to the old archive.
+    EXPECT_EQ(r.program(), (FakeMedia::Folder{{L"BACKUP.ZIP", "mine"}, {L"HELP.ZIP", "h"}}));
+  }
+  {
+    // One that cannot be deleted stops the run before any disk is read.
+    AssemblyRun r;
+    r.state.SourceDir = L"A:";
+    r.state.DiskCount = 2;
+    r.media.disks = {{{L"DISK1", ""}, {L"EXE.1", "1"}}};
+    r.program() = {{L"EXE.ZIP", "read-only"}};
+    r.media.locked = {L"EXE.ZIP"};
+    try {
+      r.Assemble(bootstrap::kTypeClient);
+      ADD_FAILURE() << "an old joined archive was kept";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.message(), L"Nu pot sterge C:\\ProKolv\\EXE.ZIP");
+    }
+    EXPECT_EQ(r.program()[L"EXE.ZIP"], "read-only");
+    EXPECT_EQ(r.partCounter, 0);
+  }
+}
+
 TEST(Assembly, NoDisksMeansNothingToDo) {
   AssemblyRun r;
   r.state.SourceDir = L"A:";
