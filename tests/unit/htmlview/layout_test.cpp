@@ -214,7 +214,7 @@ TEST(ImageInfo, SizesFromHeadersAndPlausibility) {
   bmp += std::string(48, '\0');
   EXPECT_TRUE(PlausibleImage(b, bmp.size(), bmp));
 
-  std::string jpeg("\xFF\xD8\xFF\xE0\x00\x04..\xFF\xC0\x00\x11\x08\x00\x20\x00\x40", 19);
+  std::string jpeg("\xFF\xD8\xFF\xE0\x00\x04..\xFF\xC0\x00\x11\x08\x00\x20\x00\x40", 17);
   ImageInfo j = ReadImageInfo(jpeg + std::string(200, '\0'));
   EXPECT_EQ(j.format, ImageFormat::kJpeg);
   EXPECT_EQ(j.width, 64);
