@@ -300,8 +300,11 @@ void TMarkControl::DoExit() {
 void TMarkControl::Paint(HDC dc) {
   RECT client{0, 0, Width(), Height()};
   FillSolid(dc, client, ResolveColor(Color()));
-  const TBitmap* picture = MarkPicture();
   int cells = MarkCells();
+  int ppi = PixelsPerInchOf(this);
+  const TBitmap* own = MarkPicture();
+  TPicture scaled = own ? ScaledPicture(*own, cells, ppi) : nullptr;
+  const TBitmap* picture = scaled.get();
   int cellWidth = picture && !picture->Empty() ? picture->Width() / cells : 0;
   int cellHeight = picture ? picture->Height() : 0;
   int textHeight = TextHeightOfWg(Font());
@@ -316,7 +319,7 @@ void TMarkControl::Paint(HDC dc) {
   COLORREF color = !Enabled() ? ::GetSysColor(COLOR_GRAYTEXT)
                    : focused  ? kAccelRed
                               : ResolveColor(Font().Color);
-  int textX = boxLeft ? cellWidth + 4 : 0;
+  int textX = boxLeft ? cellWidth + ScaleValue(4, ppi, 96) : 0;
   int textY = top + (lineHeight - textHeight) / 2;
   // Disabled, the accelerator letter is not marked: it takes the text colour.
   DrawAccelCaption(dc, Caption(), textX, textY, Font(), color, Enabled() ? kAccelRed : color,
@@ -639,6 +642,14 @@ void TMCustomRadioGroup::BoundsChanged() {
 
 void TMCustomRadioGroup::FontHasChanged() {
   TCustomControl::FontHasChanged();
+  for (TMGroupButton* b : buttons_)
+    b->SetFont(Font());
+  ArrangeButtons();
+}
+
+void TMCustomRadioGroup::ScaleBy(int numerator, int denominator) {
+  // The buttons took the group's scaled font already; scaling them on would scale it twice.
+  TCustomControl::ScaleBy(numerator, denominator);
   for (TMGroupButton* b : buttons_)
     b->SetFont(Font());
   ArrangeButtons();

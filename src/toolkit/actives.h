@@ -247,6 +247,7 @@ class TMCustomRadioGroup : public TCustomControl {
   // Home, End, Page Up, Page Down (and the arrows) move the selection.
   void KeyDown(WORD& key, TShiftState shift) override;
   bool WantsKey(WORD key) const override;
+  void ScaleBy(int numerator, int denominator) override;
 
  protected:
   void BoundsChanged() override;

@@ -34,6 +34,11 @@ HBITMAP MakeDib(int width, int height, const std::vector<TColor>& pixels) {
 
 }  // namespace
 
+uint64_t TBitmap::NextSerial() {
+  static uint64_t next = 0;
+  return ++next;
+}
+
 TBitmap::TBitmap(int width, int height, const std::vector<TColor>& pixels)
     : handle_(MakeDib(width, height, pixels)),
       width_(handle_ ? width : 0),

@@ -32,8 +32,12 @@ class TBitmap {
   const std::vector<TColor>& Pixels() const { return pixels_; }
   // A copy whose pixels equal to the key colour are `fill` (the key becomes `fill`).
   std::shared_ptr<TBitmap> WithBackground(TColor fill) const;
+  // A number no other picture of the process has (pictures never change once made).
+  uint64_t Serial() const { return serial_; }
 
  private:
+  static uint64_t NextSerial();
+  uint64_t serial_ = NextSerial();
   ScopedBitmap handle_;
   int width_ = 0;
   int height_ = 0;

@@ -215,8 +215,10 @@ void TMButton::DrawButton(HDC dc, const RECT& client, bool pressed, bool focused
   if (newStyle && focused && !LightButton)
     font.Style |= fsBold;
 
-  const TBitmap* glyph = Glyph && !Glyph->Empty() ? Glyph.get() : ButtonImage(kind_).get();
+  const TBitmap* own = Glyph && !Glyph->Empty() ? Glyph.get() : ButtonImage(kind_).get();
   int cells = std::max(1, NumGlyphs);
+  TPicture scaled = own ? ScaledPicture(*own, cells, PixelsPerInchOf(this)) : nullptr;
+  const TBitmap* glyph = scaled.get();
   int gw = glyph && !glyph->Empty() ? glyph->Width() / cells : 0;
   int gh = glyph && !glyph->Empty() ? glyph->Height() : 0;
 
@@ -339,29 +341,39 @@ void TNiceButton::SetForcedDown(bool down) {
     ::UpdateWindow(HandleIfAllocated());
 }
 
-const TBitmap* TNiceButton::Picture() const {
-  if (kind_ == mkCustom)
-    return Glyph ? Glyph.get() : nullptr;
-  const TBitmap* p = NiceButtonImage(kind_).get();
-  return p && !p->Empty() ? p : nullptr;
+TPicture TNiceButton::Picture() const {
+  const TBitmap* own = nullptr;
+  if (kind_ == mkCustom) {
+    own = Glyph.get();
+  } else {
+    own = NiceButtonImage(kind_).get();
+  }
+  if (!own || own->Empty())
+    return nullptr;
+  return ScaledPicture(*own, std::max(1, NumGlyphs), PixelsPerInchOf(this));
+}
+
+TPicture TNiceButton::Face() const {
+  return ScaledPicture(*Mesaj().Picture("ButtonFacePKE"), 9, PixelsPerInchOf(this));
 }
 
 bool TNiceButton::HitTest(int x, int y) const {
   if (Stretch)
     return true;
-  const TBitmap* picture = Picture();
-  bool hasPicture = picture && !picture->Empty();
+  TPicture picture = Picture();
+  bool hasPicture = picture != nullptr;
   int cells = std::max(1, NumGlyphs);
+  int ppi = PixelsPerInchOf(this);
   if (hasPicture) {
     int cw = picture->Width() / cells, ch = picture->Height();
-    int gx = NiceGlyphLeft(Width(), cw, CaptionVisible), gy = (Height() - ch) / 2;
+    int gx = NiceGlyphLeft(Width(), cw, CaptionVisible, ppi), gy = (Height() - ch) / 2;
     if (x >= gx && x < gx + cw && y >= gy && y < gy + ch)
       return true;
   }
   if (!CaptionVisible)
     return false;
-  int plateLeft = NicePlateLeft(hasPicture, InsideDraw);
-  int plateHeight = GradientsEnabled() ? Mesaj().Picture("ButtonFacePKE")->Height() : Height();
+  int plateLeft = NicePlateLeft(hasPicture, InsideDraw, ppi);
+  int plateHeight = GradientsEnabled() ? Face()->Height() : Height();
   int top = (Height() - plateHeight) / 2;
   return x >= plateLeft && x < Width() && y >= top && y < top + plateHeight;
 }
@@ -471,14 +483,16 @@ void TNiceButton::DrawButton(HDC dc, const RECT& client, bool pressed, bool focu
 void TNiceButton::Render(HDC dc, int w, int h, Look look, bool focused) {
   COLORREF back = ResolveColor(Color());
   FillSolid(dc, RECT{0, 0, w, h}, back);
-  const TBitmap* picture = Picture();
-  bool hasPicture = picture && !picture->Empty();
+  TPicture picture = Picture();
+  bool hasPicture = picture != nullptr;
   int cells = std::max(1, NumGlyphs);
+  int ppi = PixelsPerInchOf(this);
   bool hot = look == kHot || look == kPressed;
   if (CaptionVisible) {
-    int left = NicePlateLeft(hasPicture, InsideDraw);
+    int left = NicePlateLeft(hasPicture, InsideDraw, ppi);
     if (GradientsEnabled()) {
-      const TBitmap& face = *Mesaj().Picture("ButtonFacePKE");
+      TPicture plate = Face();
+      const TBitmap& face = *plate;
       int col = face.Width() / 9, fh = face.Height();
       int base = look == kPressed ? 6 : look == kHot ? 3 : 0;
       int top = Stretch ? 0 : (h - fh) / 2;
@@ -533,7 +547,8 @@ void TNiceButton::Render(HDC dc, int w, int h, Look look, bool focused) {
     if (Stretch && !CaptionVisible) {
       DrawBitmap(dc, *picture, RECT{0, 0, w, h}, RECT{cell * cw, 0, cell * cw + cw, ch}, true);
     } else {
-      DrawCell(dc, *picture, cells, cell, NiceGlyphLeft(w, cw, CaptionVisible), (h - ch) / 2, true);
+      DrawCell(dc, *picture, cells, cell, NiceGlyphLeft(w, cw, CaptionVisible, ppi), (h - ch) / 2,
+               true);
     }
   }
 }

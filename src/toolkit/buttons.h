@@ -121,7 +121,9 @@ class TNiceButton : public TButton {
   void DoExit() override;
 
  private:
-  const TBitmap* Picture() const;
+  // The kind's (or own) picture and the caption plate, at the form's dots per inch.
+  TPicture Picture() const;
+  TPicture Face() const;
   void Render(HDC dc, int w, int h, Look look, bool focused);
   void DropBuffers();
   void BecomeHot();

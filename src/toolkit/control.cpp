@@ -108,6 +108,11 @@ int ScreenDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
+int PixelsPerInchOf(const TControl* control) {
+  TMForm* form = control ? control->OwnerForm() : nullptr;
+  return form ? form->PixelsPerInch() : 96;
+}
+
 TShiftState KeyboardShift() {
   TShiftState shift = 0;
   if (::GetKeyState(VK_SHIFT) < 0)

@@ -89,6 +89,9 @@ TNotifyEvent Bind(C* object, void (C::*method)(TControl*)) {
 COLORREF ResolveColor(TColor color);
 // The screen's dots per inch (96 when it cannot be read).
 int ScreenDpi();
+// The dots per inch `control` is drawn at: its form's once the form is scaled to the screen, 96
+// for a control without a form. Pictures and sizes in points follow it.
+int PixelsPerInchOf(const TControl* control);
 // The current state of Shift, Alt and Ctrl.
 TShiftState KeyboardShift();
 

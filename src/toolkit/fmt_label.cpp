@@ -13,11 +13,6 @@ std::map<UINT_PTR, TBlinkObj*>& BlinkTimers() {
   return timers;
 }
 
-int PixelsPerInchOf(const TControl* control) {
-  TMForm* form = control->OwnerForm();
-  return form ? form->PixelsPerInch() : 96;
-}
-
 // Measures and selects the fonts of markup pieces, derived from the label's own font.
 class GdiFonts : public TextMeasurer {
  public:

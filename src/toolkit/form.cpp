@@ -304,9 +304,15 @@ bool TMForm::RightClickUnderMessage() {
 
 void TMForm::ScaleBy(int numerator, int denominator) {
   int left = Left(), top = Top();
-  TWinControl::ScaleBy(numerator, denominator);
+  TRect client = ClientRect();
+  // The parts measure their text and choose their pictures by the form's dots per inch while
+  // they are scaled: it changes first.
   pixelsPerInch_ = ScaleValue(pixelsPerInch_, numerator, denominator);
+  TWinControl::ScaleBy(numerator, denominator);
   SetBounds(left, top, Width(), Height());
+  // The client area scales; the frame and the caption the system draws keep their own size.
+  SetClientSize(ScaleValue(client.Width, numerator, denominator),
+                ScaleValue(client.Height, numerator, denominator));
 }
 
 void TMForm::Zoom(int steps) {

@@ -23,7 +23,10 @@
 //   int result = page->ShowModal();
 //
 // Everything is placed at 96 dots per inch; CreateForm scales the form to the screen's dots per
-// inch. Control members are created with `new` in member initialisers and owned by the form.
+// inch (bounds, client size, fonts; pictures are drawn at the form's PixelsPerInch). Control
+// members are created with `new` in member initialisers and owned by the form. A part made or
+// placed after CreateForm (in FormCreate or later) is in screen pixels: give it lengths
+// through ScaleValue(length, PixelsPerInch(), 96), or build it in the constructor, hidden.
 #pragma once
 
 #include <windows.h>

@@ -1,6 +1,7 @@
 #include "toolkit/mesaj.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "platform/error.h"
 #include "platform/files.h"
@@ -21,6 +22,8 @@ struct Globals {
   TColor hintColor = 0xE6E2D9;
   SIZE maxFormSize{};
   std::unique_ptr<TMesaj> holder;
+  // Pictures drawn for other screens, by (serial, cells, dots per inch).
+  std::map<std::tuple<uint64_t, int, int>, TPicture> scaled;
 };
 
 Globals& G() {
@@ -37,8 +40,44 @@ const TPicture& Named(const char* name) {
 TMesaj::TMesaj() {
   for (const PictureLayout& layout : HolderPictures()) {
     Raster r = DrawPicture(layout.name);
-    pictures_[layout.name] = std::make_shared<TBitmap>(r.Width(), r.Height(), r.Pixels());
+    auto picture = std::make_shared<TBitmap>(r.Width(), r.Height(), r.Pixels());
+    names_[picture->Serial()] = layout.name;
+    pictures_[layout.name] = std::move(picture);
   }
+}
+
+const std::string* TMesaj::NameOf(const TBitmap& picture) const {
+  auto it = names_.find(picture.Serial());
+  return it == names_.end() ? nullptr : &it->second;
+}
+
+TPicture ScaledPicture(const TBitmap& picture, int cells, int ppi) {
+  TPicture itself(TPicture(), &picture);
+  if (ppi == 96 || ppi <= 0 || picture.Empty())
+    return itself;
+  cells = std::max(1, cells);
+  Globals& g = G();
+  auto key = std::make_tuple(picture.Serial(), cells, ppi);
+  if (auto it = g.scaled.find(key); it != g.scaled.end())
+    return it->second;
+  const std::string* name = Mesaj().NameOf(picture);
+  TPicture made;
+  if (name) {
+    Raster r = DrawPicture(*name, ppi);
+    made = std::make_shared<TBitmap>(r.Width(), r.Height(), r.Pixels());
+  } else {
+    int cellWidth = ScaleValue(picture.Width() / cells, ppi, 96);
+    int cellHeight = ScaleValue(picture.Height(), ppi, 96);
+    std::vector<TColor> pixels = ResizeCells(picture.Pixels(), picture.Width(), picture.Height(),
+                                             cells, cellWidth, cellHeight);
+    if (pixels.empty())
+      return itself;
+    made = std::make_shared<TBitmap>(cells * cellWidth, cellHeight, pixels);
+  }
+  // Pictures of the program's own come and go; keep the memory of them bounded.
+  if (g.scaled.size() > 512)
+    g.scaled.clear();
+  return g.scaled[key] = std::move(made);
 }
 
 const TPicture& TMesaj::Picture(const std::string& name) const {
@@ -262,12 +301,13 @@ void TMImageList::Delete(int index) {
     cells_.erase(cells_.begin() + index);
 }
 
-void TMImageList::Draw(HDC dc, int x, int y, int index) const {
+void TMImageList::Draw(HDC dc, int x, int y, int index, int ppi) const {
   if (index < 0 || index >= Count())
     return;
   const Cell& cell = cells_[static_cast<size_t>(index)];
+  int w = ScaleValue(width_, ppi, 96), h = ScaleValue(height_, ppi, 96);
   TBitmap image(width_, height_, cell.image);
-  RECT dest{x, y, x + width_, y + height_}, source{0, 0, width_, height_};
+  RECT dest{x, y, x + w, y + h}, source{0, 0, width_, height_};
   if (cell.mask.empty()) {
     DrawBitmap(dc, image, dest, source, false);
     return;
@@ -277,12 +317,14 @@ void TMImageList::Draw(HDC dc, int x, int y, int index) const {
     maskPixels[i] = cell.mask[i] ? 0xFFFFFF : 0;
   TBitmap mask(width_, height_, maskPixels);
   ScopedMemoryDC memory(dc);
+  int oldMode = ::SetStretchBltMode(dc, COLORONCOLOR);
   {
     ScopedSelect select(memory.get(), mask.Handle());
-    ::BitBlt(dc, x, y, width_, height_, memory.get(), 0, 0, SRCAND);
+    ::StretchBlt(dc, x, y, w, h, memory.get(), 0, 0, width_, height_, SRCAND);
   }
   ScopedSelect select(memory.get(), image.Handle());
-  ::BitBlt(dc, x, y, width_, height_, memory.get(), 0, 0, SRCINVERT);
+  ::StretchBlt(dc, x, y, w, h, memory.get(), 0, 0, width_, height_, SRCINVERT);
+  ::SetStretchBltMode(dc, oldMode);
 }
 
 }  // namespace kolvar::toolkit

@@ -48,9 +48,12 @@ class TMesaj {
   const TPicture& Picture(const std::string& name) const;
   int Count() const { return static_cast<int>(pictures_.size()); }
   const std::map<std::string, TPicture>& All() const { return pictures_; }
+  // The holder's name of `picture`, or null when it is not one of the holder's.
+  const std::string* NameOf(const TBitmap& picture) const;
 
  private:
   std::map<std::string, TPicture> pictures_;
+  std::map<uint64_t, std::string> names_;
 };
 
 // Start-up (once per process, before any toolkit window): records the program folder, makes the
@@ -72,6 +75,12 @@ TColor HintColor();
 SIZE MaxFormSize();
 const TPicture& EmptyPicture();
 const TPicture& HatchPattern();
+
+// `picture` (a strip of `cells` equal cells) as it is drawn on a screen of `ppi` dots per inch:
+// itself at 96; otherwise the holder's pictures drawn anew at that size and any other picture
+// grown (or shrunk) pixel by pixel, cell by cell. Made once and kept; at 96 (or when it cannot be
+// resized) the result points at `picture` itself without owning it. Never null.
+TPicture ScaledPicture(const TBitmap& picture, int cells, int ppi);
 
 // Lookups by kind; the empty picture where a kind has none.
 const TPicture& DialogIcon(TMsgDlgType type);
@@ -121,7 +130,9 @@ class TMImageList {
   void Replace(int index, const TBitmap& image, const TBitmap* mask);
   void ReplaceMasked(int index, const TBitmap& image, TColor maskColor);
   void Delete(int index);
-  void Draw(HDC dc, int x, int y, int index) const;
+  // Draws cell `index` with its top-left corner at (x, y); on a screen of `ppi` dots per inch
+  // the cell is drawn in proportion (Width × Height at 96).
+  void Draw(HDC dc, int x, int y, int index, int ppi = 96) const;
 
  private:
   struct Cell {

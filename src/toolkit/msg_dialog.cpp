@@ -6,6 +6,7 @@
 #include "toolkit/buttons.h"
 #include "toolkit/fmt_label.h"
 #include "toolkit/mesaj.h"
+#include "toolkit/pure/layout.h"
 #include "toolkit/std_controls.h"
 #include "toolkit/title_bar.h"
 
@@ -120,8 +121,16 @@ std::unique_ptr<TMessageForm> CreateMsgDialog(const std::wstring& text,
 
   TFont bold = form->Font();
   bold.Style |= fsBold;
+  // The window is laid out at 96 dots per inch and scaled to the screen at the end, but a font
+  // does not grow in proportion with it: the text is measured in the font it will be drawn in,
+  // and the lengths at 96 are chosen to cover it once scaled.
+  int dpi = ScreenDpi();
+  TFont onScreen = bold;
+  onScreen.Height = ScaleValue(bold.Height, dpi, 96);
   int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
-  SIZE measured = MeasureText(text, bold, DT_WORDBREAK, screenWidth / 2);
+  SIZE measured = MeasureText(text, onScreen, DT_WORDBREAK, screenWidth / 2);
+  measured.cx = DesignLengthFor(measured.cx, dpi);
+  measured.cy = DesignLengthFor(measured.cy, dpi);
 
   auto* label = new TFmtLabel(panel, L"Message");
   label->SetAlignment(alignment);
@@ -172,11 +181,13 @@ std::unique_ptr<TMessageForm> CreateMsgDialog(const std::wstring& text,
   place(buttonPanel, layout.buttonPanel);
   place(image, layout.icon);
   place(label, layout.label);
-  label->SetCaption(text);
 
   form->SetCaption(caption.empty() ? DefaultDialogCaption(dlgType) : caption);
   form->Position = TPosition::poScreenCenter;
   form->AfterConstruction();
+  // The label wraps and grows to its text as it is set: only once it has the font it is drawn
+  // in, or a line too wide in the font at 96 would wrap and grow it past the panel.
+  label->SetCaption(text);
   return form;
 }
 

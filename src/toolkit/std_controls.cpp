@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "toolkit/form.h"
+#include "toolkit/mesaj.h"
 #include "toolkit/pure/captions.h"
 #include "toolkit/pure/layout.h"
 
@@ -466,15 +467,18 @@ void TImage::SetAutoSize(bool value) {
 void TImage::PictureChanged() {
   const TBitmap* current = CurrentPicture();
   if (autoSize_ && current && !current->Empty()) {
-    SetBounds(Left(), Top(), current->Width(), current->Height());
+    TPicture shown = ScaledPicture(*current, 1, PixelsPerInchOf(this));
+    SetBounds(Left(), Top(), shown->Width(), shown->Height());
   }
   Invalidate();
 }
 
 void TImage::Paint(HDC dc) {
-  const TBitmap* picture = CurrentPicture();
-  if (!picture || picture->Empty())
+  const TBitmap* current = CurrentPicture();
+  if (!current || current->Empty())
     return;
+  TPicture scaled = ScaledPicture(*current, 1, PixelsPerInchOf(this));
+  const TBitmap* picture = scaled.get();
   Box box = PictureRect(Width(), Height(), picture->Width(), picture->Height(), Stretch,
                         Proportional, Center);
   RECT dest{box.x, box.y, box.x + box.w, box.y + box.h};

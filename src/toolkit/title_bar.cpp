@@ -80,9 +80,11 @@ TTitleBar::TTitleBar(TWinControl* parent, std::wstring name)
 }
 
 void TTitleBar::Recompute() {
+  // The spaces are given at 96 dots per inch and keep their proportion on the form's screen.
+  int ppi = PixelsPerInchOf(this);
   int faceWidth = Mesaj().Picture("IconFace")->Width();
-  iconSpace_ = TitleIconSpace(iconStyle_ != TIconStyle::isNone, faceWidth);
-  width_ = TitleCaptionWidth(Width(), iconSpace_);
+  iconSpace_ = TitleIconSpace(iconStyle_ != TIconStyle::isNone, faceWidth, ppi);
+  width_ = TitleCaptionWidth(Width(), iconSpace_, ppi);
 }
 
 void TTitleBar::BoundsChanged() {
@@ -159,11 +161,14 @@ void TTitleBar::Paint(HDC dc) {
     FillSolid(dc, RECT{0, 0, w, h}, start);
   }
   if (iconStyle_ != TIconStyle::isNone) {
-    const TBitmap& face = *Mesaj().Picture("IconFace");
+    int ppi = PixelsPerInchOf(this);
+    TPicture facePicture = ScaledPicture(*Mesaj().Picture("IconFace"), 1, ppi);
+    const TBitmap& face = *facePicture;
     int fx = static_cast<int>(5 * scara_), fy = (h - face.Height()) / 2;
     DrawCell(dc, face, 1, 0, fx, fy, true);
-    const TBitmap& symbol =
-        *Mesaj().Picture(iconStyle_ == TIconStyle::isSearch ? "Find" : "Detalii");
+    TPicture symbolPicture = ScaledPicture(
+        *Mesaj().Picture(iconStyle_ == TIconStyle::isSearch ? "Find" : "Detalii"), 3, ppi);
+    const TBitmap& symbol = *symbolPicture;
     int sw = symbol.Width() / 3;
     DrawCell(dc, symbol, 3, 0, fx + (face.Width() - sw) / 2, (h - symbol.Height()) / 2, true);
   }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "toolkit/pure/colors.h"
+
 namespace kolvar::toolkit {
 
 GlyphAndCaption LayoutGlyphAndCaption(int w,
@@ -50,12 +52,12 @@ GlyphAndCaption LayoutGlyphAndCaption(int w,
   return r;
 }
 
-int NiceGlyphLeft(int buttonWidth, int cellWidth, bool captionVisible) {
-  return captionVisible ? 34 - cellWidth : (buttonWidth - cellWidth) / 2;
+int NiceGlyphLeft(int buttonWidth, int cellWidth, bool captionVisible, int ppi) {
+  return captionVisible ? ScaleValue(34, ppi, 96) - cellWidth : (buttonWidth - cellWidth) / 2;
 }
 
-int NicePlateLeft(bool hasPicture, bool insideDraw) {
-  return hasPicture && !insideDraw ? 35 : 0;
+int NicePlateLeft(bool hasPicture, bool insideDraw, int ppi) {
+  return hasPicture && !insideDraw ? ScaleValue(35, ppi, 96) : 0;
 }
 
 int NiceGlyphCell(int cells, bool enabled, bool hot) {

@@ -28,10 +28,11 @@ GlyphAndCaption LayoutGlyphAndCaption(int w,
                                       int spacing);
 
 // Left of the compact button's picture cell `cellWidth` wide: right-aligned to x = 34 when the
-// caption shows, else centred in `buttonWidth`.
-int NiceGlyphLeft(int buttonWidth, int cellWidth, bool captionVisible);
-// Left of the compact button's caption plate: 35 with a picture, 0 without or when drawn inside.
-int NicePlateLeft(bool hasPicture, bool insideDraw);
+// caption shows, else centred in `buttonWidth`. Lengths at `ppi` dots per inch (34 is at 96).
+int NiceGlyphLeft(int buttonWidth, int cellWidth, bool captionVisible, int ppi = 96);
+// Left of the compact button's caption plate: 35 with a picture, 0 without or when drawn inside
+// (35 at 96 dots per inch, in proportion at `ppi`).
+int NicePlateLeft(bool hasPicture, bool insideDraw, int ppi = 96);
 // The cell a compact button shows: 1 disabled, the last (of more than two) when hot, else 0.
 int NiceGlyphCell(int cells, bool enabled, bool hot);
 // The cell a large button shows: 1 disabled, 2 pressed, else 0 (kept within the strip).

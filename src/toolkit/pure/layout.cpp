@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "toolkit/pure/colors.h"
+
 namespace kolvar::toolkit {
 
 int ClampProgress(int progress, int minValue, int maxValue) {
@@ -13,6 +15,15 @@ int PercentOf(int progress, int minValue, int maxValue) {
     return 0;
   long long done = static_cast<long long>(ClampProgress(progress, minValue, maxValue)) - minValue;
   return static_cast<int>(done * 100 / (static_cast<long long>(maxValue) - minValue));
+}
+
+int DesignLengthFor(int pixels, int ppi) {
+  if (pixels <= 0 || ppi <= 0)
+    return std::max(0, pixels);
+  int length = static_cast<int>(static_cast<long long>(pixels) * 96 / ppi);
+  while (ScaleValue(length, ppi, 96) < pixels)
+    ++length;
+  return length;
 }
 
 Box PictureRect(int cw, int ch, int pw, int ph, bool stretch, bool proportional, bool center) {

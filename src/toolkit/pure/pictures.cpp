@@ -1,5 +1,6 @@
 #include "toolkit/pure/pictures.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -374,8 +375,8 @@ const std::map<std::string, Drawer>& Symbols() {
 }
 
 // The dialog icons: a large symbol on the left half of an 86 × 53 picture.
-void DialogIcon(Raster& r, const std::string& name) {
-  r.SetTransform(19, 3, 47.0 / 24);
+void DialogIcon(Raster& r, const std::string& name, double unit) {
+  r.SetTransform(19 * unit, 3 * unit, 47.0 / 24 * unit);
   if (name == "Warning") {
     Fill(r, RoundBox(0, 0, 0, 0, 0), kYellow);
     r.Fill(Polygon({12, 1.5, 23, 21.5, 1, 21.5}), kYellow.top, kYellow.bottom, Rgb(150, 90, 0));
@@ -404,7 +405,7 @@ void Plate(Raster& r, int cols, const Hue looks[3]) {
   }
 }
 
-void Face(Raster& r, const std::string& name) {
+void Face(Raster& r, const std::string& name, double unit) {
   static const Hue kPlateLooks[3] = {{Rgb(250, 250, 252), Rgb(200, 205, 215)},
                                      {Rgb(255, 250, 225), Rgb(240, 210, 130)},
                                      {Rgb(190, 195, 205), Rgb(235, 238, 242)}};
@@ -418,17 +419,18 @@ void Face(Raster& r, const std::string& name) {
   } else if (name == "ButtonFace2" || name == "SpeedFace") {
     Plate(r, 9, kBluePlates);
   } else if (name == "HatchB") {
+    // A pattern of single pixels at any size: lines at every odd row and column.
     r.FillRect(0, 0, r.Width(), r.Height(), Rgb(255, 255, 255));
-    for (int i = 1; i < 8; i += 2) {
-      r.FillRect(i, 0, i + 1, 8, Rgb(128, 128, 128));
-      r.FillRect(0, i, 8, i + 1, Rgb(128, 128, 128));
+    for (int i = 1; i < std::max(r.Width(), r.Height()); i += 2) {
+      r.FillRect(i, 0, i + 1, r.Height(), Rgb(128, 128, 128));
+      r.FillRect(0, i, r.Width(), i + 1, Rgb(128, 128, 128));
     }
     r.At(0, 0) = kPictureKey;
   } else if (name == "Hartie" || name == "Mijloc" || name == "MainTitleBarSliceE") {
     r.Fill(Block(0, 0.3, w, h), Rgb(250, 248, 240), Rgb(225, 220, 205), clNone);
   } else if (name == "ImageListe" || name == "ImageDate") {
     r.Fill(Block(0, 0.3, w, h), kBlue.top, kBlue.bottom, clNone);
-    r.SetTransform(w / 2 - 40, h / 2 - 40, 80.0 / 24);
+    r.SetTransform(w / 2 - 40 * unit, h / 2 - 40 * unit, 80.0 / 24 * unit);
     if (name == "ImageListe") {
       Lines(r);
     } else {
@@ -460,9 +462,9 @@ TColor HotLook(TColor c) {
 const std::vector<PictureLayout>& HolderPictures() {
   static const std::vector<PictureLayout> pictures = [] {
     std::vector<PictureLayout> list = {{"Warning", 86, 53, 1},
-                                     {"Error", 86, 53, 1},
-                                     {"Information", 86, 53, 1},
-                                     {"Confirmation", 86, 53, 1}};
+                                       {"Error", 86, 53, 1},
+                                       {"Information", 86, 53, 1},
+                                       {"Confirmation", 86, 53, 1}};
     static const char* const kButtons[] = {
         "OK",       "Cancel",      "Help",    "Nu",       "Exit",      "Retry",     "All",
         "Add",      "Delete",      "Jurnal",  "Vizual",   "Print",     "PrnSetup",  "Edit",
@@ -482,34 +484,34 @@ const std::vector<PictureLayout>& HolderPictures() {
     list.push_back({"Check", 66, 15, 3});
     list.push_back({"Radio", 22, 11, 2});
     const PictureLayout rest[] = {{"ButtonFacePKE", 180, 28, 9},
-                                {"ButtonFacePKE120", 216, 34, 9},
-                                {"ButtonFace2", 180, 28, 9},
-                                {"SpeedFace", 90, 22, 9},
-                                {"LookupFace", 17, 21, 1},
-                                {"IconFace", 24, 22, 1},
-                                {"Tab", 90, 24, 1},
-                                {"TabCtrlFace", 90, 24, 1},
-                                {"MenuTabCtrlFace120", 108, 29, 1},
-                                {"HatchB", 8, 8, 1},
-                                {"Hartie", 64, 64, 1},
-                                {"Mijloc", 16, 28, 1},
-                                {"StopModi", 24, 24, 1},
-                                {"ImageListe", 160, 160, 1},
-                                {"ImageDate", 160, 160, 1},
-                                {"Constante", 24, 24, 1},
-                                {"PalmaDeMajorca", 64, 48, 1},
-                                {"MainTitleBarSliceE", 8, 40, 1},
-                                {"SiglaProKolvarImg", 120, 40, 1},
-                                {"SiglaProKolvar2Img", 120, 40, 1},
-                                {"MainExitImg", 72, 24, 3},
-                                {"SagRight", 16, 16, 1},
-                                {"SagUp", 16, 16, 1},
-                                {"SagDown", 16, 16, 1},
-                                {"SagLeft", 16, 16, 1},
-                                {"SiglaWhiteL", 40, 40, 1},
-                                {"SiglaBlackL", 40, 40, 1},
-                                {"SiglaWhiteR", 40, 40, 1},
-                                {"SiglaBlackR", 40, 40, 1}};
+                                  {"ButtonFacePKE120", 216, 34, 9},
+                                  {"ButtonFace2", 180, 28, 9},
+                                  {"SpeedFace", 90, 22, 9},
+                                  {"LookupFace", 17, 21, 1},
+                                  {"IconFace", 24, 22, 1},
+                                  {"Tab", 90, 24, 1},
+                                  {"TabCtrlFace", 90, 24, 1},
+                                  {"MenuTabCtrlFace120", 108, 29, 1},
+                                  {"HatchB", 8, 8, 1},
+                                  {"Hartie", 64, 64, 1},
+                                  {"Mijloc", 16, 28, 1},
+                                  {"StopModi", 24, 24, 1},
+                                  {"ImageListe", 160, 160, 1},
+                                  {"ImageDate", 160, 160, 1},
+                                  {"Constante", 24, 24, 1},
+                                  {"PalmaDeMajorca", 64, 48, 1},
+                                  {"MainTitleBarSliceE", 8, 40, 1},
+                                  {"SiglaProKolvarImg", 120, 40, 1},
+                                  {"SiglaProKolvar2Img", 120, 40, 1},
+                                  {"MainExitImg", 72, 24, 3},
+                                  {"SagRight", 16, 16, 1},
+                                  {"SagUp", 16, 16, 1},
+                                  {"SagDown", 16, 16, 1},
+                                  {"SagLeft", 16, 16, 1},
+                                  {"SiglaWhiteL", 40, 40, 1},
+                                  {"SiglaBlackL", 40, 40, 1},
+                                  {"SiglaWhiteR", 40, 40, 1},
+                                  {"SiglaBlackR", 40, 40, 1}};
     list.insert(list.end(), std::begin(rest), std::end(rest));
     return list;
   }();
@@ -524,18 +526,54 @@ const PictureLayout* FindPicture(const std::string& name) {
   return nullptr;
 }
 
-Raster DrawPicture(const std::string& name) {
+void ScaledPictureSize(const PictureLayout& layout, int ppi, int& width, int& height) {
+  int cells = std::max(1, layout.cells);
+  width = cells * ScaleValue(layout.width / cells, ppi, 96);
+  height = ScaleValue(layout.height, ppi, 96);
+}
+
+std::vector<TColor> ResizeCells(const std::vector<TColor>& pixels,
+                                int width,
+                                int height,
+                                int cells,
+                                int cellWidth,
+                                int cellHeight) {
+  cells = std::max(1, cells);
+  int sourceCell = width / cells;
+  if (sourceCell <= 0 || height <= 0 || cellWidth <= 0 || cellHeight <= 0 ||
+      pixels.size() < static_cast<size_t>(width) * height) {
+    return {};
+  }
+  int outWidth = cells * cellWidth;
+  std::vector<TColor> out(static_cast<size_t>(outWidth) * cellHeight);
+  for (int y = 0; y < cellHeight; ++y) {
+    int sy = y * height / cellHeight;
+    for (int x = 0; x < outWidth; ++x) {
+      int cell = x / cellWidth;
+      int sx = cell * sourceCell + (x % cellWidth) * sourceCell / cellWidth;
+      out[static_cast<size_t>(y) * outWidth + x] = pixels[static_cast<size_t>(sy) * width + sx];
+    }
+  }
+  return out;
+}
+
+Raster DrawPicture(const std::string& name, int ppi) {
   const PictureLayout* layout = FindPicture(name);
-  if (!layout)
+  if (!layout || ppi <= 0)
     return Raster(0, 0, kPictureKey);
-  Raster r(layout->width, layout->height, kPictureKey);
+  int width = 0, height = 0;
+  ScaledPictureSize(*layout, ppi, width, height);
+  Raster r(width, height, kPictureKey);
+  // The shapes are given at 96 dots per inch; `unit` is one of those pixels here.
+  double unit = ppi / 96.0;
   std::string n = name;
   if (n == "Warning" || n == "Error" || n == "Information" || n == "Confirmation") {
-    DialogIcon(r, n);
+    DialogIcon(r, n, unit);
   } else if (n == "Check") {
     // checked, unchecked, greyed; a 13-pixel box in each 22 × 15 cell
+    int cellW = width / 3;
     for (int cell = 0; cell < 3; ++cell) {
-      r.SetTransform(cell * 22 + 1, 1, 1);
+      r.SetTransform(cell * cellW + unit, unit, unit);
       r.Fill(Block(0, 0, 13, 13), Rgb(255, 255, 255), Rgb(226, 230, 238), Rgb(110, 118, 140));
       if (cell == 0)
         Solid(r, Union(Stroke(3, 6.5, 5.5, 9.5, 2), Stroke(5.5, 9.5, 10, 3.5, 2)), kGreen.bottom);
@@ -543,23 +581,24 @@ Raster DrawPicture(const std::string& name) {
         Solid(r, Block(3, 3, 10, 10), Rgb(170, 170, 170));
     }
   } else if (n == "Radio") {
+    int cellW = width / 2;
     for (int cell = 0; cell < 2; ++cell) {
-      r.SetTransform(cell * 11, 0, 1);
+      r.SetTransform(cell * cellW, 0, unit);
       r.Fill(Circle(5.5, 5.5, 5.4), Rgb(255, 255, 255), Rgb(226, 230, 238), Rgb(110, 118, 140));
       if (cell == 1)
         Solid(r, Circle(5.5, 5.5, 2.3), kInk);
     }
   } else if (auto it = Symbols().find(n); it != Symbols().end()) {
-    int cellW = layout->width / layout->cells;
-    double scale = std::min(cellW, layout->height) / 24.0;
-    r.SetTransform((cellW - 24 * scale) / 2, (layout->height - 24 * scale) / 2, scale);
+    int cellW = width / layout->cells;
+    double scale = std::min(cellW, height) / 24.0;
+    r.SetTransform((cellW - 24 * scale) / 2, (height - 24 * scale) / 2, scale);
     it->second(r);
     if (IsStrip(*layout)) {
       r.CopyCell(0, cellW, cellW, DisabledLook);
       r.CopyCell(0, 2 * cellW, cellW, HotLook);
     }
   } else {
-    Face(r, n);
+    Face(r, n, unit);
   }
   return r;
 }

@@ -22,8 +22,21 @@ struct PictureLayout {
 const std::vector<PictureLayout>& HolderPictures();
 // The layout of picture `name` (exact name), or null.
 const PictureLayout* FindPicture(const std::string& name);
-// Draws picture `name`; an unknown name gives an empty raster.
-Raster DrawPicture(const std::string& name);
+// The size picture `layout` has at `ppi` dots per inch (its own at 96): each cell scaled, so a
+// strip keeps whole cells of equal width.
+void ScaledPictureSize(const PictureLayout& layout, int ppi, int& width, int& height);
+// Draws picture `name` for a screen of `ppi` dots per inch (its own size at 96, larger and as
+// sharp above); an unknown name gives an empty raster.
+Raster DrawPicture(const std::string& name, int ppi = 96);
+
+// `pixels` (width × height, row by row, a strip of `cells` equal cells) resized pixel by pixel
+// so that each cell becomes cellWidth × cellHeight; the top-left pixel stays the top-left one.
+std::vector<TColor> ResizeCells(const std::vector<TColor>& pixels,
+                                int width,
+                                int height,
+                                int cells,
+                                int cellWidth,
+                                int cellHeight);
 
 // The transparent colour of the generated pictures.
 constexpr TColor kPictureKey = 0xFF00FF;

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "toolkit/pure/colors.h"
+
 namespace kolvar::toolkit {
 
 int TitleBarHeight(double scara) {
@@ -12,12 +14,12 @@ int TitleFontSize(double scara) {
   return scara == 1.0 ? 10 : 11;
 }
 
-int TitleIconSpace(bool hasIcon, int iconFaceWidth) {
-  return hasIcon ? iconFaceWidth / 2 + 15 : 10;
+int TitleIconSpace(bool hasIcon, int iconFaceWidth, int ppi) {
+  return ScaleValue(hasIcon ? iconFaceWidth / 2 + 15 : 10, ppi, 96);
 }
 
-int TitleCaptionWidth(int barWidth, int iconSpace) {
-  return barWidth - iconSpace - 10;
+int TitleCaptionWidth(int barWidth, int iconSpace, int ppi) {
+  return barWidth - iconSpace - ScaleValue(10, ppi, 96);
 }
 
 int TitleCaptionLeft(double scara, int iconSpace) {

@@ -7,10 +7,12 @@ namespace kolvar::toolkit {
 int TitleBarHeight(double scara);
 // Font size of the title caption: 10 points at scale 1, else 11.
 int TitleFontSize(double scara);
-// Space left of the caption: 10 without an icon, else half the icon face's width + 15.
-int TitleIconSpace(bool hasIcon, int iconFaceWidth);
-// Width left for the caption text: bar width - icon space - 10.
-int TitleCaptionWidth(int barWidth, int iconSpace);
+// Space left of the caption: 10 without an icon, else half the icon face's width + 15 (the face
+// width and the result at 96 dots per inch, in proportion at `ppi`).
+int TitleIconSpace(bool hasIcon, int iconFaceWidth, int ppi = 96);
+// Width left for the caption text: bar width - icon space - 10 (at 96 dots per inch, in
+// proportion at `ppi`).
+int TitleCaptionWidth(int barWidth, int iconSpace, int ppi = 96);
 // Left of the caption text: round(5 × scara) + icon space.
 int TitleCaptionLeft(double scara, int iconSpace);
 

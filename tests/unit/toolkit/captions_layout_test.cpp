@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "toolkit/pure/captions.h"
+#include "toolkit/pure/colors.h"
 #include "toolkit/pure/layout.h"
 
 namespace kolvar::toolkit {
@@ -55,6 +56,21 @@ TEST(Layout, PictureRectangles) {
   for (const Case& c : cases) {
     EXPECT_EQ(c.expected, PictureRect(43, 43, 86, 53, c.stretch, c.proportional, c.center));
   }
+}
+
+// Text measured on a 144-dpi screen is laid out at 96 and scaled back: the length chosen must
+// cover the text again, and be no longer than needed.
+TEST(DesignLength, CoversTheMeasuredPixelsOnceScaled) {
+  for (int ppi : {96, 120, 144, 192}) {
+    for (int pixels = 1; pixels < 700; ++pixels) {
+      int length = DesignLengthFor(pixels, ppi);
+      ASSERT_GE(ScaleValue(length, ppi, 96), pixels) << ppi << " " << pixels;
+      ASSERT_LT(ScaleValue(length - 1, ppi, 96), pixels) << ppi << " " << pixels;
+    }
+  }
+  EXPECT_EQ(0, DesignLengthFor(0, 144));
+  EXPECT_EQ(0, DesignLengthFor(-3, 144));
+  EXPECT_EQ(200, DesignLengthFor(300, 144));
 }
 
 }  // namespace

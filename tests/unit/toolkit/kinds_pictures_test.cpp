@@ -91,12 +91,53 @@ TEST(Pictures, EachIsDrawnWithAKeyCornerAndVisiblePixels) {
     for (TColor c : r.Pixels())
       visible += c != kPictureKey;
     // Symbols and strips leave their top-left pixel transparent; textures may fill it.
-    bool symbol = layout.cells == 3 || layout.height == 53 || (layout.width == 16 && layout.height == 16);
+    bool symbol =
+        layout.cells == 3 || layout.height == 53 || (layout.width == 16 && layout.height == 16);
     if (symbol)
       EXPECT_EQ(kPictureKey, r.At(0, 0)) << layout.name;
     EXPECT_GT(visible, r.Pixels().size() / 20) << layout.name;
   }
   EXPECT_EQ(0, DrawPicture("NoSuchPicture").Width());
+}
+
+// At 144 dots per inch every picture is drawn anew one and a half times as large: whole cells of
+// equal width, the key corner kept, and about the same share of the picture covered.
+TEST(Pictures, LargerScreensGetLargerDrawingsOfTheSamePictures) {
+  struct Size {
+    const char* name;
+    int w, h;
+  };
+  for (const Size& s :
+       {Size{"Error", 129, 80}, Size{"Check", 99, 23}, Size{"Radio", 34, 17},
+        Size{"ButtonFacePKE", 270, 42}, Size{"OK", 108, 36}, Size{"IconFace", 36, 33}}) {
+    Raster r = DrawPicture(s.name, 144);
+    EXPECT_EQ(s.w, r.Width()) << s.name;
+    EXPECT_EQ(s.h, r.Height()) << s.name;
+  }
+  for (const auto& layout : HolderPictures()) {
+    Raster small = DrawPicture(layout.name), large = DrawPicture(layout.name, 144);
+    EXPECT_EQ(small.At(0, 0) == kPictureKey, large.At(0, 0) == kPictureKey) << layout.name;
+    auto covered = [](const Raster& r) {
+      size_t visible = 0;
+      for (TColor c : r.Pixels())
+        visible += c != kPictureKey;
+      return static_cast<double>(visible) / r.Pixels().size();
+    };
+    EXPECT_NEAR(covered(small), covered(large), 0.1) << layout.name;
+  }
+  EXPECT_EQ(86, DrawPicture("Error", 96).Width());
+}
+
+// A picture of our own (not in the holder) grows pixel by pixel, each cell on its own, so that
+// the cells of a strip never bleed into each other.
+TEST(Pictures, ResizedCellsKeepTheirOwnPixels) {
+  // Two 2 x 1 cells: A B | C D.
+  const std::vector<TColor> strip = {1, 2, 3, 4};
+  EXPECT_EQ((std::vector<TColor>{1, 1, 2, 3, 3, 4, 1, 1, 2, 3, 3, 4}),
+            ResizeCells(strip, 4, 1, 2, 3, 2));
+  EXPECT_EQ((std::vector<TColor>{1, 3}), ResizeCells(strip, 4, 1, 2, 1, 1));
+  EXPECT_TRUE(ResizeCells(strip, 4, 1, 2, 0, 1).empty());
+  EXPECT_TRUE(ResizeCells(strip, 4, 2, 2, 3, 2).empty()) << "fewer pixels than the size says";
 }
 
 TEST(Pictures, StripCellsAreNormalDisabledAndHot) {
