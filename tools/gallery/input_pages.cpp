@@ -202,11 +202,28 @@ struct DialogSample {
 class TDialogPreviews : public TGraphicControl {
  public:
   TDialogPreviews(TWinControl* parent, std::vector<DialogSample> samples)
-      : TGraphicControl(parent, L""), samples_(std::move(samples)) {}
+      : TGraphicControl(parent, L""), samples_(std::move(samples)) {
+    Live().push_back(this);
+  }
+  ~TDialogPreviews() override { Live().erase(std::find(Live().begin(), Live().end(), this)); }
+
+  // Every preview control in the process.
+  static std::vector<TDialogPreviews*>& Live() {
+    static std::vector<TDialogPreviews*> live;
+    return live;
+  }
+
+  void HideDialogs() {
+    for (auto& dialog : dialogs_)
+      dialog->Hide();
+  }
 
   void Paint(HDC) override {
-    if (!dialogs_.empty())
+    if (!dialogs_.empty()) {
+      for (auto& dialog : dialogs_)
+        dialog->Show();
       return;
+    }
     int x = 0, y = 0, rowHeight = 0;
     for (const DialogSample& s : samples_) {
       std::wstring text = ApplyMessageHeading(s.heading ? L"Pentru continuare" : L"", s.text);
@@ -269,6 +286,11 @@ void BuildDialogs(TPanel* p) {
 }
 
 }  // namespace
+
+void HideDialogPreviews() {
+  for (TDialogPreviews* previews : TDialogPreviews::Live())
+    previews->HideDialogs();
+}
 
 std::vector<ExtraPage> InputControlPages() {
   return {{L"intrari-si-etichete", BuildInputs}, {L"dialoguri", BuildDialogs}};

@@ -16,5 +16,8 @@ struct ExtraPage {
 
 // The pages, in the order they are shown.
 std::vector<ExtraPage> InputControlPages();
+// Hides the message dialogs the dialog page shows over itself (windows of their own, which do
+// not go with the page); they come back when the page is painted again.
+void HideDialogPreviews();
 
 }  // namespace kolvar::gallery

@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+
 namespace kolvar::shots {
 
 Shot CaptureScreen(const RECT& rect) {
@@ -36,10 +38,65 @@ Shot CaptureScreen(const RECT& rect) {
   return shot;
 }
 
-Shot CaptureWindow(HWND window) {
+namespace {
+
+struct ThreadWindows {
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectVisible(HWND window, LPARAM param) {
+  if (::IsWindowVisible(window))
+    reinterpret_cast<ThreadWindows*>(param)->windows.push_back(window);
+  return TRUE;
+}
+
+// Moves every window in `list` by (dx, dy).
+void MoveAll(const std::vector<HWND>& list, int dx, int dy) {
+  for (HWND w : list) {
+    RECT r;
+    ::GetWindowRect(w, &r);
+    ::SetWindowPos(w, nullptr, r.left + dx, r.top + dy, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+  }
+}
+
+}  // namespace
+
+Shot CaptureWindow(HWND window, const std::function<void()>& settle) {
   RECT r;
   ::GetWindowRect(window, &r);
-  return CaptureScreen(r);
+  int screenWidth = ::GetSystemMetrics(SM_CXSCREEN), screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+  if (r.left >= 0 && r.top >= 0 && r.right <= screenWidth && r.bottom <= screenHeight)
+    return CaptureScreen(r);
+  ThreadWindows thread;
+  ::EnumThreadWindows(::GetWindowThreadProcessId(window, nullptr), &CollectVisible,
+                      reinterpret_cast<LPARAM>(&thread));
+  Shot shot;
+  shot.width = r.right - r.left;
+  shot.height = r.bottom - r.top;
+  shot.pixels.assign(static_cast<size_t>(shot.width) * shot.height, 0);
+  int atX = r.left, atY = r.top;  // where the window's top-left corner is now
+  for (int top = 0; top < shot.height; top += screenHeight) {
+    for (int left = 0; left < shot.width; left += screenWidth) {
+      // This part's top-left corner goes to the screen's.
+      MoveAll(thread.windows, -left - atX, -top - atY);
+      atX = -left;
+      atY = -top;
+      if (settle)
+        settle();
+      RECT part{0, 0, std::min(screenWidth, shot.width - left),
+                std::min(screenHeight, shot.height - top)};
+      Shot piece = CaptureScreen(part);
+      for (int y = 0; y < piece.height; ++y) {
+        for (int x = 0; x < piece.width; ++x)
+          shot.pixels[static_cast<size_t>(top + y) * shot.width + left + x] = piece.At(x, y);
+      }
+    }
+  }
+  MoveAll(thread.windows, r.left - atX, r.top - atY);
+  if (settle)
+    settle();
+  return shot;
 }
 
 namespace {

@@ -102,26 +102,10 @@ TEST(StdControls, AnyExceptionInAHandlerIsReported) {
 }
 
 TEST(Gallery, SavesAPictureOfEveryPage) {
-  std::wstring artifacts = testing::EnvPath(L"KOLVAR_SOURCE");
-  if (artifacts.back() != L'\\')
-    artifacts += L'\\';
-  artifacts += L"build\\artifacts";
-  ::CreateDirectoryW(artifacts.c_str(), nullptr);
-  EXPECT_EQ(0, testing::RunAndWait(L"\"" + testing::DistFile(L"GALLERY.EXE") + L"\" /shots \"" +
-                                   artifacts + L"\""));
-  int pages = 0;
-  for (int i = 1; i < 30; ++i) {
-    WIN32_FIND_DATAW data;
-    std::wstring pattern = artifacts + L"\\gallery-" + std::to_wstring(i) + L"-*.png";
-    HANDLE find = ::FindFirstFileW(pattern.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-      break;
-    ::FindClose(find);
-    testing::Shot shot = testing::LoadPng(artifacts + L"\\" + data.cFileName);
-    EXPECT_EQ(1000, shot.width) << testing::Narrow(data.cFileName);
-    ++pages;
-  }
-  EXPECT_GE(pages, 8);
+  auto pages = testing::GalleryShots(L"gallery");
+  for (const auto& [file, shot] : pages)
+    EXPECT_EQ(1000, shot.width) << testing::Narrow(file);
+  EXPECT_GE(pages.size(), 8u);
 }
 
 }  // namespace

@@ -131,14 +131,37 @@ void PumpFor(DWORD ms) {
   PumpUntil([&] { return ::GetTickCount() - start >= ms; }, ms + 1000);
 }
 
-std::wstring SaveArtifact(const Shot& shot, const std::wstring& name) {
+std::wstring ArtifactsFolder() {
   std::wstring folder = EnvPath(L"KOLVAR_SOURCE");
   if (!folder.empty() && folder.back() != L'\\')
     folder += L'\\';
   folder += L"build\\artifacts";
   kolvar::ForceDirectories(folder);
-  std::wstring path = folder + L"\\" + name;
+  return folder;
+}
+
+std::wstring SaveArtifact(const Shot& shot, const std::wstring& name) {
+  std::wstring path = ArtifactsFolder() + L"\\" + name;
   return kolvar::shots::SavePng(shot, path) ? path : L"";
+}
+
+std::vector<std::pair<std::wstring, Shot>> GalleryShots(const std::wstring& name) {
+  std::wstring folder = ArtifactsFolder();
+  std::vector<std::pair<std::wstring, Shot>> pages;
+  int code =
+      RunAndWait(L"\"" + DistFile(L"GALLERY.EXE") + L"\" /shots \"" + folder + L"\" " + name);
+  if (code != 0)
+    return pages;
+  for (int i = 1;; ++i) {
+    WIN32_FIND_DATAW data;
+    std::wstring pattern = folder + L"\\" + name + L"-" + std::to_wstring(i) + L"-*.png";
+    HANDLE find = ::FindFirstFileW(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+      break;
+    ::FindClose(find);
+    pages.emplace_back(data.cFileName, LoadPng(folder + L"\\" + data.cFileName));
+  }
+  return pages;
 }
 
 Shot LoadPng(const std::wstring& path) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "shots.h"
@@ -54,6 +55,11 @@ void PumpFor(DWORD ms);
 using kolvar::shots::CaptureScreen;
 using kolvar::shots::CaptureWindow;
 using kolvar::shots::Shot;
+// build/artifacts (made when missing).
+std::wstring ArtifactsFolder();
+// Runs GALLERY.EXE /shots into build/artifacts with file names starting `name`; returns each
+// page's file name and picture in page order (none when the gallery failed).
+std::vector<std::pair<std::wstring, Shot>> GalleryShots(const std::wstring& name);
 // Writes `shot` as a PNG file named `name` under build/artifacts; returns the path written
 // (empty on failure).
 std::wstring SaveArtifact(const Shot& shot, const std::wstring& name);
