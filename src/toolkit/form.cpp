@@ -83,8 +83,10 @@ void TMForm::AfterConstruction() {
   Loaded();
   FormLoaded = true;
   int dpi = ScreenDpi();
-  if (dpi != pixelsPerInch_)
+  if (dpi != pixelsPerInch_) {
+    ScaleConstraints(dpi, pixelsPerInch_);
     ScaleBy(dpi, pixelsPerInch_);
+  }
   FormCreate();
   FormCreated = true;
 }
@@ -315,20 +317,21 @@ void TMForm::ScaleBy(int numerator, int denominator) {
                 ScaleValue(client.Height, numerator, denominator));
 }
 
+void TMForm::ScaleConstraints(int numerator, int denominator) {
+  Constraints.MinWidth = ScaleValue(Constraints.MinWidth, numerator, denominator);
+  Constraints.MinHeight = ScaleValue(Constraints.MinHeight, numerator, denominator);
+  Constraints.MaxWidth = ScaleValue(Constraints.MaxWidth, numerator, denominator);
+  Constraints.MaxHeight = ScaleValue(Constraints.MaxHeight, numerator, denominator);
+}
+
 void TMForm::Zoom(int steps) {
   for (; steps > 0; --steps) {
-    Constraints.MinWidth = ScaleValue(Constraints.MinWidth, 101, 100);
-    Constraints.MinHeight = ScaleValue(Constraints.MinHeight, 101, 100);
-    Constraints.MaxWidth = ScaleValue(Constraints.MaxWidth, 101, 100);
-    Constraints.MaxHeight = ScaleValue(Constraints.MaxHeight, 101, 100);
+    ScaleConstraints(101, 100);
     ScaleBy(101, 100);
     ++DPIScale;
   }
   for (; steps < 0; ++steps) {
-    Constraints.MinWidth = ScaleValue(Constraints.MinWidth, 200 - 101, 100);
-    Constraints.MinHeight = ScaleValue(Constraints.MinHeight, 200 - 101, 100);
-    Constraints.MaxWidth = ScaleValue(Constraints.MaxWidth, 200 - 101, 100);
-    Constraints.MaxHeight = ScaleValue(Constraints.MaxHeight, 200 - 101, 100);
+    ScaleConstraints(200 - 101, 100);
     ScaleBy(100, 101);
     --DPIScale;
   }

@@ -175,6 +175,8 @@ class TMForm : public TWinControl {
   void RestoreButtons();
   bool CloseModal();
   void RelabelSystemMenu();
+  // The size constraints times numerator / denominator.
+  void ScaleConstraints(int numerator, int denominator);
 
   int modalResult_ = 0;
   bool modal_ = false;

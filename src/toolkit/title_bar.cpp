@@ -295,10 +295,10 @@ LRESULT TTitleForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       ::GetClientRect(handle_, &client);
       POINT origin{0, 0};
       ::ClientToScreen(handle_, &origin);
-      HitZone zone =
-          FramelessHitTest(GET_X_LPARAM(lParam) - window.left, GET_Y_LPARAM(lParam) - window.top,
-                           window.right - window.left, window.bottom - window.top,
-                           origin.x - window.left, origin.y - window.top, fWin10Sizeable);
+      HitZone zone = FramelessHitTest(GET_X_LPARAM(lParam) - window.left,
+                                      GET_Y_LPARAM(lParam) - window.top, window.right - window.left,
+                                      window.bottom - window.top, origin.x - window.left,
+                                      origin.y - window.top, fWin10Sizeable, PixelsPerInch());
       return HitCode(zone);
     }
     case WM_NCPAINT: {
@@ -323,7 +323,8 @@ LRESULT TTitleForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         RECT window, client;
         ::GetWindowRect(handle_, &window);
         ::GetClientRect(handle_, &client);
-        info->ptMinTrackSize.y = (window.bottom - window.top - client.bottom) + 25;
+        info->ptMinTrackSize.y =
+            (window.bottom - window.top - client.bottom) + ScaleValue(25, PixelsPerInch(), 96);
       }
       if (fWin10Sizeable || BorderStyle() == TBorderStyle::bsSizeable) {
         SIZE max = MaxFormSize();

@@ -26,9 +26,15 @@ int TitleCaptionLeft(double scara, int iconSpace) {
   return static_cast<int>(std::lround(5 * scara)) + iconSpace;
 }
 
-HitZone
-FramelessHitTest(int x, int y, int w, int h, int clientLeft, int clientTop, bool resizable) {
-  constexpr int kEdge = 6;
+HitZone FramelessHitTest(int x,
+                         int y,
+                         int w,
+                         int h,
+                         int clientLeft,
+                         int clientTop,
+                         bool resizable,
+                         int ppi) {
+  const int kEdge = ScaleValue(6, ppi, 96);
   if (resizable) {
     bool left = x < kEdge, right = x >= w - kEdge, top = y < kEdge, bottom = y >= h - kEdge;
     if (top && left)
@@ -49,7 +55,7 @@ FramelessHitTest(int x, int y, int w, int h, int clientLeft, int clientTop, bool
       return HitZone::kRight;
   }
   int cy = y - clientTop;
-  if (cy >= 0 && cy < 50 && x >= clientLeft && x < w - clientLeft)
+  if (cy >= 0 && cy < ScaleValue(50, ppi, 96) && x >= clientLeft && x < w - clientLeft)
     return HitZone::kCaption;
   return HitZone::kClient;
 }

@@ -31,7 +31,15 @@ enum class HitZone {
 };
 // (x, y) in window coordinates of a window `w` × `h`; the client area starts at
 // (clientLeft, clientTop) in the window. Edges (within 6 pixels, corners first) answer only for
-// a resizable frameless form; then the top 50 pixels of the client area answer "caption".
-HitZone FramelessHitTest(int x, int y, int w, int h, int clientLeft, int clientTop, bool resizable);
+// a resizable frameless form; then the top 50 pixels of the client area answer "caption". Both
+// lengths are at 96 dots per inch and in proportion at `ppi`.
+HitZone FramelessHitTest(int x,
+                         int y,
+                         int w,
+                         int h,
+                         int clientLeft,
+                         int clientTop,
+                         bool resizable,
+                         int ppi = 96);
 
 }  // namespace kolvar::toolkit

@@ -237,6 +237,11 @@ TEST(TitleLayout, FramelessHitTest) {
     EXPECT_EQ(c.expected, FramelessHitTest(c.x, c.y, 400, 300, 0, 0, c.resizable))
         << c.x << "," << c.y;
   }
+  // At 144 dots per inch the band and the edges keep their proportions: 75 and 9 pixels.
+  EXPECT_EQ(HitZone::kCaption, FramelessHitTest(200, 74, 600, 450, 0, 0, false, 144));
+  EXPECT_EQ(HitZone::kClient, FramelessHitTest(200, 75, 600, 450, 0, 0, false, 144));
+  EXPECT_EQ(HitZone::kLeft, FramelessHitTest(8, 200, 600, 450, 0, 0, true, 144));
+  EXPECT_EQ(HitZone::kCaption, FramelessHitTest(9, 20, 600, 450, 0, 0, true, 144));
 }
 
 }  // namespace

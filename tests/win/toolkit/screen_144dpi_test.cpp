@@ -37,6 +37,8 @@ class TSample : public TTitleForm {
     SetColor(kGreen);
     SetBounds(40, 40, 300, 200);
     SetClientSize(520, 260);
+    Constraints.MinWidth = 400;
+    Constraints.MaxWidth = 800;
     TitleBar1->SetAlign(TAlign::alTop);
     TitleBar1->SetHeight(25);
     TitleBar1->SetIconStyle(TIconStyle::isSearch);
@@ -119,6 +121,15 @@ TEST(Screen144, FormsGrowWithTheirPartsFontsAndPictures) {
   EXPECT_EQ(780, form->ClientWidth());
   EXPECT_EQ(390, form->ClientHeight());
   EXPECT_EQ(101, form->BNext->Width());
+  EXPECT_EQ(600, form->Constraints.MinWidth);
+  EXPECT_EQ(1200, form->Constraints.MaxWidth);
+  // The band that drags the window keeps its proportion: 75 pixels instead of 50.
+  auto hit = [&](int y) {
+    POINT at = form->ClientToScreen(700, y);
+    return ::SendMessageW(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
+  };
+  EXPECT_EQ(HTCAPTION, hit(70));
+  EXPECT_EQ(HTCLIENT, hit(80));
   EXPECT_EQ(-17, form->Memo->Font().Height);
   for (int i = 0; i < form->Group->Count(); ++i)
     EXPECT_EQ(-17, form->Group->Button(i)->Font().Height) << "the group's button " << i;
