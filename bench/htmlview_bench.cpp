@@ -66,12 +66,24 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-size_t PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS_EX pmc{};
+// Memory the process has committed (private bytes).
+size_t CommittedBytes() {
+  PROCESS_MEMORY_COUNTERS pmc{};
   pmc.cb = sizeof(pmc);
-  ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
-                         sizeof(pmc));
-  return pmc.PrivateUsage;
+  ::GetProcessMemoryInfo(::GetCurrentProcess(), &pmc, sizeof(pmc));
+  return pmc.PagefileUsage;
+}
+
+// Time this thread spent running, in milliseconds (a loaded machine stretches wall time).
+double ThreadCpu() {
+  FILETIME created, exited, kernel, user;
+  ::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user);
+  auto ms = [](const FILETIME& f) {
+    return static_cast<double>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) |
+                               f.dwLowDateTime) /
+           10000.0;
+  };
+  return ms(kernel) + ms(user);
 }
 
 void Pump() {
@@ -102,18 +114,19 @@ int wmain() {
   form->Show();
   Pump();
 
-  size_t before = PrivateBytes();
-  std::vector<double> load, scroll;
+  size_t before = CommittedBytes();
+  std::vector<double> load, loadCpu, scroll;
   size_t held = 0;
   for (int run = 0; run < 5; ++run) {
-    double t0 = Now();
+    double t0 = Now(), c0 = ThreadCpu();
     viewer->LoadFromFile(path);
     for (auto* v : viewer->Views())
       v->Handle();
     ::RedrawWindow(form->Handle(), nullptr, nullptr,
                    RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     load.push_back(Now() - t0);
-    held = std::max(held, PrivateBytes() - std::min(before, PrivateBytes()));
+    loadCpu.push_back(ThreadCpu() - c0);
+    held = std::max(held, CommittedBytes() - std::min(before, CommittedBytes()));
     htmlview::TDocumentView* view = viewer->Views().at(0);
     view->ScrollTo(0, 20000 + run * 3000);
     double t1 = Now();
@@ -124,7 +137,10 @@ int wmain() {
     Pump();
   }
   std::printf("document: %zu bytes, %d pictures referenced\n", doc.size(), 200);
-  std::printf("load, layout and first screen: median %.1f ms (goal < 300 ms)\n", Median(load));
+  std::printf(
+      "load, layout and first screen: median %.1f ms wall, %.1f ms of processor time "
+      "(goal < 300 ms)\n",
+      Median(load), Median(loadCpu));
   std::printf("one full-page scroll and repaint: median %.2f ms\n", Median(scroll));
   std::printf("memory held by the view: %.1f MB (goal < 30 MB)\n", held / 1048576.0);
   ::DeleteFileW(path.c_str());

@@ -62,6 +62,9 @@ TEditInfo::TEditInfo() : TTitleForm(L"TEditInfo") {
   TitleBar1->SetStartColor(0x78695C);
   TitleBar1->SetEndColor(0x78695C);
   TitleBar1->SetCaptionColor(clWhite);
+  // Document titles are Romanian: the Central European letters of the title font.
+  TitleBar1->Font().Charset = EASTEUROPE_CHARSET;
+  TitleBar1->FontChanged();
   FrameViewer->SetAlign(TAlign::alClient);
   FrameViewer->OnFormSubmit = Bind(this, &TEditInfo::FrameViewerFormSubmit);
   FrameViewer->OnDocumentChange = Bind(this, &TEditInfo::FrameViewerDocumentChange);

@@ -71,24 +71,26 @@ class ScreenFonts : public Measurer {
   }
   int TextWidth(int font, const FontSpec& spec, const wchar_t* text, size_t n) override {
     Ensure(font, spec);
-    Entry& e = fonts_[font];
     int w = 0;
-    for (size_t i = 0; i < n; ++i) {
-      wchar_t c = text[i];
-      if (c < kTable) {
-        w += e.widths[c];
-        continue;
-      }
-      auto it = e.other.find(c);
-      if (it == e.other.end()) {
-        SIZE size{};
-        ScopedSelect select(dc_.get(), e.font.get());
-        ::GetTextExtentPoint32W(dc_.get(), &c, 1, &size);
-        it = e.other.emplace(c, size.cx).first;
-      }
-      w += it->second;
-    }
+    for (size_t i = 0; i < n; ++i)
+      w += Advance(font, text[i]);
     return w;
+  }
+  // The advance of `c` in a font the layout asked for. Text is drawn with these advances, so
+  // that it takes exactly the room the layout gave it (some systems place glyphs at fractional
+  // positions, which would leave gaps between runs of different looks).
+  int Advance(int font, wchar_t c) {
+    Entry& e = fonts_[font];
+    if (c < kTable)
+      return e.widths[c];
+    auto it = e.other.find(c);
+    if (it == e.other.end()) {
+      SIZE size{};
+      ScopedSelect select(dc_.get(), e.font.get());
+      ::GetTextExtentPoint32W(dc_.get(), &c, 1, &size);
+      it = e.other.emplace(c, size.cx).first;
+    }
+    return it->second;
   }
   std::optional<std::pair<int, int>> ImageSize(const std::wstring& src) override {
     return view_ ? view_->PictureSize(src) : std::nullopt;
@@ -623,6 +625,7 @@ void TDocumentView::PaintDocument(HDC dc, const RECT& clip) {
   int currentFont = -1;
   std::optional<ScopedSelect> select;
   COLORREF currentColor = CLR_INVALID;
+  std::vector<INT> advances;
   for (const TextRun& t : layout_.items.texts) {
     if (t.y >= bottom || t.y + 200 < top)
       continue;
@@ -636,8 +639,11 @@ void TDocumentView::PaintDocument(HDC dc, const RECT& clip) {
       ::SetTextColor(dc, color);
       currentColor = color;
     }
+    advances.resize(t.text.size());
+    for (size_t i = 0; i < t.text.size(); ++i)
+      advances[i] = fonts_->Advance(t.font, t.text[i]);
     ::ExtTextOutW(dc, t.x + ox, t.y + oy, 0, nullptr, t.text.c_str(),
-                  static_cast<UINT>(t.text.size()), nullptr);
+                  static_cast<UINT>(t.text.size()), advances.data());
   }
 }
 

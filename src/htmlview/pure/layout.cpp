@@ -75,6 +75,12 @@ struct Flow {
   bool lineStarted = false;
   int lineLeft = 0, lineRight = 0, lineWidth = 0;
   bool pendingSpace = false;
+  // The look of the text the pending space was written in (a space after a link's end is not
+  // part of the link).
+  int spaceFont = 0;
+  Rgb spaceColor = 0;
+  int spaceLink = -1;
+  int spaceShift = 0;
   int preColumn = 0;
   bool skipNewline = false;
   std::optional<Marker> marker;
@@ -646,6 +652,10 @@ class Layouter {
     }
   }
 
+  // Whether the flow is being measured for the widest it could be (a table cell's one-line
+  // width): shares of the room then count for nothing.
+  static bool Unbounded(const Flow& f) { return f.right - f.left >= kUnbounded / 2; }
+
   // Margins between blocks collapse: the larger of two adjacent ones counts, and none at the
   // top of a flow.
   void AddMargin(Flow& f, int margin) { f.pendingMargin = std::max(f.pendingMargin, margin); }
@@ -689,21 +699,52 @@ class Layouter {
     size_t i = 0;
     while (i < n) {
       if (IsSpaceChar(text[i])) {
-        if (f.lineStarted && !f.line.empty())
+        if (f.lineStarted && !f.line.empty() && !f.pendingSpace) {
           f.pendingSpace = true;
+          f.spaceFont = s.font;
+          f.spaceColor = s.color;
+          f.spaceLink = s.link;
+          f.spaceShift = s.vshift;
+        }
         ++i;
         continue;
       }
       size_t start = i;
       while (i < n && !IsSpaceChar(text[i]))
         ++i;
-      if (f.pendingSpace && !s.nowrap) {
-        AddSpace(f);
-      } else if (f.pendingSpace) {
-        AddSpace(f);
-      }
+      if (f.pendingSpace)
+        AddPendingSpace(f);
       AddWord(text.data() + start, i - start, s, f);
     }
+  }
+
+  // The space between two words: part of the previous run when written in its look, else a run
+  // of its own.
+  void AddPendingSpace(Flow& f) {
+    if (f.line.empty() || f.line.back().kind != Frag::Kind::kText) {
+      AddSpace(f);
+      return;
+    }
+    const Frag& last = f.line.back();
+    if (last.spaceAfter > 0 || (last.font == f.spaceFont && last.color == f.spaceColor &&
+                                last.link == f.spaceLink && last.vshift == f.spaceShift)) {
+      AddSpace(f);
+      return;
+    }
+    f.pendingSpace = false;
+    Frag fr;
+    fr.kind = Frag::Kind::kText;
+    fr.width = fr.spaceAfter = Width(f.spaceFont, L" ", 1);
+    fr.font = f.spaceFont;
+    fr.color = f.spaceColor;
+    fr.link = f.spaceLink;
+    fr.vshift = f.spaceShift;
+    fr.text = L" ";
+    const FontMetrics& fm = Metrics(f.spaceFont);
+    fr.ascent = fm.ascent + std::max(0, f.spaceShift);
+    fr.descent = fm.descent + std::max(0, -f.spaceShift);
+    f.lineWidth += fr.width;
+    f.line.push_back(std::move(fr));
   }
 
   void AddSpace(Flow& f) {
@@ -713,8 +754,7 @@ class Layouter {
     Frag& last = f.line.back();
     if (last.spaceAfter > 0)
       return;
-    int font = last.kind == Frag::Kind::kText ? last.font : last.font;
-    int w = Width(font, L" ", 1);
+    int w = Width(last.font, L" ", 1);
     if (last.kind == Frag::Kind::kText)
       last.text.push_back(' ');
     last.spaceAfter = w;
@@ -856,10 +896,11 @@ class Layouter {
     }
     if (f.marker)
       EmitMarker(f, top, ascent);
-    int end = x + f.lineWidth;
     if (f.out) {
       for (Frag& fr : f.line) {
-        if (fr.kind == Frag::Kind::kText) {
+        if (fr.kind == Frag::Kind::kText && fr.text.empty()) {
+          // a space that ended the line
+        } else if (fr.kind == Frag::Kind::kText) {
           TextRun run;
           run.x = x;
           run.y = top + ascent - Metrics(fr.font).ascent - fr.vshift;
@@ -889,7 +930,8 @@ class Layouter {
         x += fr.width;
       }
     }
-    f.extent = std::max(f.extent, std::min(end, kMaxExtent));
+    // What the line needs is its content, wherever alignment put it.
+    f.extent = std::max(f.extent, std::min(f.lineLeft + f.lineWidth, kMaxExtent));
     f.y = top + ascent + descent;
     f.line.clear();
     f.lineStarted = false;
@@ -923,7 +965,7 @@ class Layouter {
       lw = ParseLength(*v, 10000);
     if (const std::wstring* v = n->Attr("height"))
       lh = ParseLength(*v, 10000);
-    int room = std::max(0, f.right - f.left);
+    int room = Unbounded(f) ? 0 : std::max(0, f.right - f.left);
     std::optional<std::pair<int, int>> natural;
     if (!lw.IsSet() || !lh.IsSet())
       natural = pic.src.empty() ? std::nullopt : m_.ImageSize(pic.src);
@@ -1029,7 +1071,9 @@ class Layouter {
     Length lw;
     if (const std::wstring* v = n->Attr("width"))
       lw = ParseLength(*v, 10000);
-    int w = std::clamp(lw.Resolve(room, room), 1, 10000);
+    int w = std::clamp(lw.Resolve(room, room), 1, std::max(1, std::min(room, 10000)));
+    if (lw.unit == Length::Unit::kPixels)
+      w = std::clamp(lw.value, 1, 10000);
     int h = 2;
     if (const std::wstring* v = n->Attr("size"))
       h = std::clamp(ParseInt(*v, 2, 100), 1, 100);
@@ -1051,7 +1095,8 @@ class Layouter {
       else
         f.out->boxes.push_back({Box::Kind::kBevelIn, {x, f.y, w, h}, 0, 1});
     }
-    f.extent = std::max(f.extent, x + w);
+    if (lw.unit == Length::Unit::kPixels)
+      f.extent = std::max(f.extent, f.left + w);
     f.y += h;
     AddMargin(f, 8);
   }
@@ -1100,6 +1145,9 @@ class Layouter {
       if (is.width.IsSet())
         width = is.width;
     }
+    // While a cell around it is measured, a table's share of the room is no need of its own.
+    if (Unbounded(f) && width.unit == Length::Unit::kPercent)
+      width = Length();
     Align tableAlign = Align::kDefault;
     if (const std::wstring* v = table->Attr("align"))
       tableAlign = ParseAlign(*v);
@@ -1309,7 +1357,7 @@ class Layouter {
         out.Append(std::move(c.items), cx + padding + cellBorder, cy + padding + cellBorder + dy);
       }
     }
-    f.extent = std::max(f.extent, std::min(x0 + totalW, kMaxExtent));
+    f.extent = std::max(f.extent, std::min(containerLeft + totalW, kMaxExtent));
     f.y = std::min(y0 + totalH, kMaxExtent);
   }
 

@@ -137,6 +137,24 @@ TEST(Layout, TablesPlaceCellsOnTheGrid) {
   EXPECT_EQ(r.items.boxes.at(0).color, 0xEEEEEEu);
 }
 
+TEST(Layout, CentredTextAndSharesOfTheRoomDoNotWidenColumns) {
+  // Header cells are centred, the rule and the inner table take shares of the room: none of
+  // that may count as a need, or the column with a fixed width would be squeezed.
+  LayoutResult r =
+      Lay(L"<table border=1 width=100% cellspacing=0 cellpadding=0><tr><th>a"
+          L"<th width=90>b<tr><td><hr><table width=100%><tr><td>c</table>"
+          L"<td align=right>d</table>",
+          416);
+  std::vector<int> cellWidths;
+  for (const Box& b : r.items.boxes) {
+    if (b.kind == Box::Kind::kBevelIn && b.r.h > 2)
+      cellWidths.push_back(b.r.w);
+  }
+  ASSERT_EQ(cellWidths.size(), 4u);
+  EXPECT_EQ(cellWidths[1], 90);
+  EXPECT_EQ(cellWidths[0], 400 - 2 - 90);
+}
+
 TEST(Layout, PicturesInlineFloatingAndMissing) {
   LayoutResult r =
       Lay(L"<img src=p.gif align=left>text beside<br clear=all>"
@@ -154,7 +172,7 @@ TEST(Layout, PicturesInlineFloatingAndMissing) {
 
 TEST(Layout, LinksAndAnchors) {
   LayoutResult r =
-      Lay(L"<a href='second.htm' target=main>go</a><p><a name=here>x</a>"
+      Lay(L"<a href='second.htm' target=main>go</a> on<p><a name=here>x</a>"
           L"<a href=\"#here\"><img src=p.gif border=1></a>");
   ASSERT_EQ(r.links.size(), 2u);
   EXPECT_EQ(r.links[0].href, L"second.htm");
@@ -165,6 +183,7 @@ TEST(Layout, LinksAndAnchors) {
   EXPECT_EQ(LinkAt(r, p.r.x + 5, p.r.y + 5), 1);
   EXPECT_EQ(FindAnchor(r, L"here"), std::optional<int>(8 + 20 + 16));
   EXPECT_EQ(FindAnchor(r, L"nowhere"), std::nullopt);
+  EXPECT_EQ(r.items.linkAreas.at(0).r.w, 20);  // the space after the link is not the link's
   EXPECT_TRUE(r.items.texts[0].color == 0x0000EEu);
   EXPECT_TRUE(r.fonts[r.items.texts[0].font].underline);
 }
