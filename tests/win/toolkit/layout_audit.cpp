@@ -200,6 +200,9 @@ class Auditor {
               tw, MeasureText(StripAccelerators(line), c->Font(), DT_SINGLELINE | DT_NOPREFIX).cx);
         th = LineHeight(c->Font()) * static_cast<int>(lines.size());
       }
+      // A picture alone is centred and may lose rows of its transparent border.
+      if (tw == 0)
+        return;
       int spacing = std::max(0, button->Spacing);
       bool stacked = button->ButtonLayout == TButtonLayout::blGlyphTop ||
                      button->ButtonLayout == TButtonLayout::blGlyphBottom;
@@ -219,10 +222,14 @@ class Auditor {
       RECT text{};
       ::SendMessageW(window, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
       int lines = static_cast<int>(::SendMessageW(window, EM_GETLINECOUNT, 0, 0));
-      // A short memo shows every line; a long one scrolls.
+      // A short memo shows every line; one with a scroll bar at least two whole lines.
+      bool scrolls =
+          memo->ScrollBars == TScrollStyle::ssVertical || memo->ScrollBars == TScrollStyle::ssBoth;
+      int shown = scrolls ? std::min(lines, 2) : lines;
       if (lines <= 4) {
-        Fits(path, std::to_string(lines) + " lines", SIZE{0, lines * LineHeight(c->Font())},
-             text.right - text.left, text.bottom - text.top);
+        Fits(path, std::to_string(shown) + " of " + std::to_string(lines) + " lines",
+             SIZE{0, shown * LineHeight(c->Font())}, text.right - text.left,
+             text.bottom - text.top);
       }
       return;
     }
