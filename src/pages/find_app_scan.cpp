@@ -1,6 +1,7 @@
 #include "pages/find_app_scan.h"
 
 #include <optional>
+#include <utility>
 
 #include "pages/pure/find_app_rules.h"
 #include "platform/files.h"
@@ -85,6 +86,7 @@ bool IsProgramFolder(const std::wstring& folder) {
 // One folder on the way down from where the search began; its identity is read only when a
 // link has to be checked against it.
 struct ProgramFolderScan::Frame {
+  explicit Frame(std::wstring folder) : path(std::move(folder)) {}
   std::wstring path;
   bool identityRead = false;
   std::optional<FolderIdentity> identity;
@@ -135,7 +137,7 @@ bool ProgramFolderScan::Search(std::vector<Frame>& trail, const std::wstring& pa
     return true;
   }
 
-  trail.push_back(Frame{path});
+  trail.emplace_back(path);
   bool stop = false;
   for (const Subfolder& sub : listing.subfolders) {
     std::wstring child = path + sub.name + L"\\";
