@@ -65,8 +65,7 @@ class TWizardPage : public toolkit::TTitleForm {
   toolkit::TNiceButton* MakeCancelButton();
   // BCancel as a large page button at `left`, 52, 67 × 51.
   toolkit::TMButton* MakeLargeCancelButton(int left);
-
- private:
+  // A large page button named `name` at `left`, 52, 67 × 51, glyph above the caption.
   toolkit::TMButton* MakePageButton(const wchar_t* name,
                                     toolkit::TMButtonKind kind,
                                     const wchar_t* caption,

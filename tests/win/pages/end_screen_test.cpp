@@ -1,0 +1,43 @@
+// The end page: its text, its picture and its two ways out.
+#include <gtest/gtest.h>
+
+#include "bootstrap/install_state.h"
+#include "page_driver.h"
+#include "pages/default_user.h"
+#include "pages/end_screen.h"
+
+namespace kolvar::pages {
+namespace {
+
+using namespace toolkit;
+using testing::ClickControl;
+using testing::PressKey;
+
+TEST(EndPage, ShowsTheDefaultUserAndEndsWithIesireOrGoesBack) {
+  auto page = CreateForm<TEndScreen>();
+  EXPECT_EQ(4, bootstrap::State().PageIndex);
+  bool openAfterAltH = false;
+  int result = RunPage(*page, [&] {
+    SaveShot(page->Handle(), L"pages-end.png");
+    PressKey('H', ssAlt);
+    openAfterAltH = StaysOpen(page->Handle());
+    PressKey('E', ssAlt);
+  });
+  EXPECT_EQ(mrOk, result);
+  EXPECT_TRUE(openAfterAltH);
+  std::vector<std::wstring> lines = page->Memo1->Lines();
+  ASSERT_EQ(5u, lines.size());
+  EXPECT_EQ(L"", lines[0]);
+  EXPECT_EQ(L"Instalarea s-a terminat cu succes!", lines[1]);
+  EXPECT_EQ(L"", lines[2]);
+  EXPECT_EQ(L"Utilizator implicit:  \"Master\", ", lines[3]);
+  EXPECT_EQ(std::wstring(L"cu parola de acces ") + kDefaultUserPassword, lines[4]);
+  EXPECT_EQ(128, page->Image1->Width());
+  EXPECT_EQ(80, page->Image1->Height());
+
+  auto again = CreateForm<TEndScreen>();
+  EXPECT_EQ(mrRetry, RunPage(*again, [&] { ClickControl(*again->BBack); }));
+}
+
+}  // namespace
+}  // namespace kolvar::pages

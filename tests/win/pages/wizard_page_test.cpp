@@ -1,0 +1,125 @@
+// The common page shape under a user's hands: size, colours and title strip, the page buttons'
+// places and results, the chords a page sees before its controls.
+#include <gtest/gtest.h>
+
+#include "page_driver.h"
+#include "pages/wizard_page.h"
+#include "toolkit/actives.h"
+#include "ui_driver.h"
+#include "win_test_support.h"
+
+namespace kolvar::pages {
+namespace {
+
+using namespace toolkit;
+using testing::ClickControl;
+using testing::PressKey;
+using testing::UserScript;
+using testing::WaitForWindow;
+
+// A page with all three buttons, an edit holding the focus and a chord of its own.
+class TSamplePage : public TWizardPage {
+ public:
+  TSamplePage() : TWizardPage(L"TSamplePage", L"Pagina de proba", true) {
+    Edit->SetBounds(200, 40, 200, 21);
+    SetActiveControl(Edit);
+  }
+  TMButton* BBack = MakeBackButton();
+  TMButton* BNext = MakeNextButton(mrOk);
+  TNiceButton* BCancel = MakeCancelButton();
+  TActiveEdit* Edit = new TActiveEdit(this, L"Edit");
+  int altQ = 0;
+
+ protected:
+  void FormKeyDown(WORD& key, TShiftState shift) override {
+    if (key == 'Q' && (shift & ssAlt)) {
+      ++altQ;
+      key = 0;
+    }
+    TWizardPage::FormKeyDown(key, shift);
+  }
+};
+
+TEST(WizardPage, ShapeColoursAndButtonPlaces) {
+  auto page = CreateForm<TSamplePage>();
+  page->SetBounds(100, 300, page->Width(), page->Height());
+  page->Show();
+  testing::PumpFor(150);
+  EXPECT_EQ(637, page->ClientWidth());
+  EXPECT_EQ(114, page->ClientHeight());
+  EXPECT_TRUE(page->KeyPreview);
+  EXPECT_EQ(page->TitleBar1, page->TitleBar());
+  EXPECT_EQ(L"Pagina de proba", page->TitleBar1->Caption());
+
+  testing::Shot shot = testing::CaptureWindow(page->Handle());
+  testing::SaveArtifact(shot, L"pages-common-shape.png");
+  EXPECT_EQ(kTitleColor, shot.At(400, 3)) << "the title strip is solid";
+  EXPECT_EQ(kTitleColor, shot.At(630, 22));
+  EXPECT_EQ(kPageColor, shot.At(400, 27)) << "the strip is 25 pixels high";
+  EXPECT_EQ(kPageColor, shot.At(450, 100));
+  // The caption is drawn white on the strip.
+  bool white = false;
+  for (int x = 10; x < 120 && !white; ++x)
+    for (int y = 4; y < 22 && !white; ++y)
+      white = shot.At(x, y) == clWhite;
+  EXPECT_TRUE(white);
+
+  struct Place {
+    TControl* button;
+    TRect at;
+    int result;
+  };
+  for (const Place& p :
+       {Place{page->BBack, {15, 52, 67, 51}, mrRetry}, Place{page->BNext, {82, 52, 67, 51}, mrOk},
+        Place{page->BCancel, {504, 63, 109, 28}, mrCancel}}) {
+    SCOPED_TRACE(testing::Narrow(p.button->Name()));
+    EXPECT_EQ(p.at.Left, p.button->Left());
+    EXPECT_EQ(p.at.Top, p.button->Top());
+    EXPECT_EQ(p.at.Width, p.button->Width());
+    EXPECT_EQ(p.at.Height, p.button->Height());
+    EXPECT_EQ(p.result, static_cast<TButton*>(p.button)->ModalResult());
+  }
+  EXPECT_EQ(L"&Inapoi", page->BBack->Caption());
+  EXPECT_EQ(L"&Continua", page->BNext->Caption());
+  EXPECT_EQ(L"&Abandon", page->BCancel->Caption());
+  page->Hide();
+}
+
+TEST(WizardPage, EachButtonEndsThePageWithItsResult) {
+  for (int which = 0; which < 3; ++which) {
+    auto page = CreateForm<TSamplePage>();
+    TControl* button = which == 0   ? static_cast<TControl*>(page->BBack)
+                       : which == 1 ? static_cast<TControl*>(page->BNext)
+                                    : page->BCancel;
+    int result = RunPage(*page, [&] { ClickControl(*button); });
+    EXPECT_EQ(which == 0 ? mrRetry : which == 1 ? mrOk : mrCancel, result);
+  }
+}
+
+TEST(WizardPage, ChordsComeBeforeTheFocusedControl) {
+  auto page = CreateForm<TSamplePage>();
+  HWND window = page->Handle();
+  bool frontAfterAltM = false, visibleAfterAltF4 = false;
+  std::wstring typed;
+  int result = RunPage(*page, [&] {
+    PressKey('Q', ssAlt);
+    PressKey('M', ssAlt);
+    testing::WaitUntil([&] { return ::GetForegroundWindow() == window; }, 1000);
+    frontAfterAltM = ::GetForegroundWindow() == window && ::IsWindowVisible(window);
+    PressKey(VK_F4, ssAlt);
+    ::Sleep(100);
+    visibleAfterAltF4 = ::IsWindowVisible(window) != FALSE;
+    PressKey('X');
+    testing::WaitUntil([&] { return page->Edit->Text() == L"x"; }, 1000);
+    typed = page->Edit->Text();
+    PressKey('C', ssAlt);  // the accelerator of "&Continua"
+  });
+  EXPECT_EQ(mrOk, result);
+  EXPECT_EQ(1, page->altQ) << "the page's own chord ran once";
+  EXPECT_TRUE(frontAfterAltM);
+  EXPECT_TRUE(visibleAfterAltF4);
+  EXPECT_EQ(L"x", typed) << "a plain key reaches the edit, not the chords";
+}
+
+}  // namespace
+}  // namespace kolvar::pages
