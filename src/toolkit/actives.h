@@ -36,8 +36,13 @@ class TActiveLabel : public TLabel {
  public:
   TActiveLabel(TWinControl* parent, std::wstring name);
 
+  // Focuses the FocusControl when it can take the focus, then runs OnClick. The label's
+  // accelerator comes here too.
   void Click() override;
   void Paint(HDC dc) override;
+  bool FollowsFocusOf(const TWinControl* control) const override {
+    return control && control == FocusControl;
+  }
 };
 
 // Remembers a label's colour and style while an edit has the focus.

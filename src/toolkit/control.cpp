@@ -492,6 +492,7 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN: {
       HWND from = msg == WM_DRAWITEM ? reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem
                                      : reinterpret_cast<HWND>(lParam);
@@ -829,14 +830,32 @@ void TWinControl::KeyDown(WORD& key, TShiftState shift) {
     OnKeyDown(this, key, shift);
 }
 
+namespace {
+
+void RepaintFollowers(TWinControl* root, const TWinControl* focused) {
+  for (TControl* c : root->Controls()) {
+    if (c->FollowsFocusOf(focused))
+      c->Invalidate();
+    if (c->IsWindowed())
+      RepaintFollowers(static_cast<TWinControl*>(c), focused);
+  }
+}
+
+}  // namespace
+
 void TWinControl::DoEnter() {
-  if (TMForm* form = OwnerForm(); form && form != this)
+  TMForm* form = OwnerForm();
+  if (form && form != this)
     form->ActiveControlChanged(this);
+  if (form)
+    RepaintFollowers(form, this);
   if (OnEnter)
     OnEnter(this);
 }
 
 void TWinControl::DoExit() {
+  if (TMForm* form = OwnerForm())
+    RepaintFollowers(form, this);
   if (OnExit)
     OnExit(this);
 }

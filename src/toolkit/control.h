@@ -205,6 +205,9 @@ class TControl {
   virtual void MouseLeave() {}
   // Whether client point (x, y) belongs to the control for the mouse.
   virtual bool HitTest(int x, int y) const { return true; }
+  // Whether the control's look depends on `control` having the focus; such controls are
+  // repainted whenever that control takes or loses it.
+  virtual bool FollowsFocusOf(const TWinControl* control) const { return false; }
 
   // Windowless drawing in client coordinates; the parent calls it while painting itself.
   virtual void Paint(HDC dc) {}

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/error.h"
+#include "toolkit/actives.h"
 #include "toolkit/application.h"
 #include "toolkit/pure/captions.h"
 #include "toolkit/std_controls.h"
@@ -282,6 +283,12 @@ bool TMForm::DialogChar(wchar_t ch) {
   if (auto* button = dynamic_cast<TButton*>(hit)) {
     button->SetFocus();
     button->Click();
+    return true;
+  }
+  // An active label's accelerator works through its click, which focuses its control and runs
+  // the label's own handler.
+  if (auto* active = dynamic_cast<TActiveLabel*>(hit)) {
+    active->Click();
     return true;
   }
   if (auto* label = dynamic_cast<TLabel*>(hit); label && label->FocusControl) {
