@@ -25,6 +25,8 @@ inline int RunPage(toolkit::TMForm& page, const std::function<void()>& script) {
       page.SetModalResult(toolkit::mrCancel);
       return;
     }
+    // Keys sent before the page is the active window may reach it without their modifiers.
+    testing::WaitUntil([&] { return ::GetForegroundWindow() == window; }, 2000);
     ::Sleep(100);
     script();
   });

@@ -53,6 +53,7 @@ TEST(ActiveLabel, AcceleratorRunsTheClickAndTheUnderlineFollowsTheFocus) {
   };
   UserScript user([&] {
     ASSERT_TRUE(WaitForWindow(window));
+    testing::WaitUntil([&] { return ::GetForegroundWindow() == window; }, 2000);
     before = labelShot();
     PressKey('P', ssAlt);
     focusedByAccelerator = testing::WaitUntil([&] { return form->inPath.load(); }, 2000);
