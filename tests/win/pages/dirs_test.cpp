@@ -48,7 +48,7 @@ TDirDialog* WaitForPicker() {
   HWND window = testing::WaitForTitled(L"Alegeti calea!");
   if (!window || !testing::WaitForWindow(window))
     return nullptr;
-  ::Sleep(100);
+  Settle(window);
   return dynamic_cast<TDirDialog*>(TWinControl::FromHandle(window));
 }
 
@@ -135,7 +135,7 @@ TEST(DirsPage, ClientNeedsAnExistingDataFolderAndSaysSo) {
     HWND dialog = testing::WaitForTitled(L"Eroare!");
     message = dialog != nullptr;
     if (dialog) {
-      testing::WaitForWindow(dialog);
+      Settle(dialog);
       PressKey(VK_RETURN);
       testing::WaitUntil([&] { return !::IsWindow(dialog) || !::IsWindowVisible(dialog); });
     }
@@ -178,7 +178,7 @@ TEST(FolderPicker, AnsweredByKeyboardFromTheProgramLabelsAccelerator) {
       PressKey(VK_ESCAPE);
       testing::WaitUntil([&] { return !::IsWindowVisible(picker->HandleIfAllocated()); });
     }
-    ::Sleep(200);
+    Settle(page->Handle());
     afterCancel = page->RProgram->Text();
     // Down to the first subfolder, Enter opens it, Alt+K answers.
     PressKey('P', ssAlt);
@@ -191,6 +191,7 @@ TEST(FolderPicker, AnsweredByKeyboardFromTheProgramLabelsAccelerator) {
     }
     testing::WaitUntil([&] { return page->RProgram->Text() != L"C:\\ProKolv"; });
     afterAlfa = page->RProgram->Text();
+    Settle(page->Handle());
     // Home goes to the drive's root: the answer stays "C:\".
     PressKey('P', ssAlt);
     if (TDirDialog* picker = WaitForPicker()) {
@@ -200,6 +201,7 @@ TEST(FolderPicker, AnsweredByKeyboardFromTheProgramLabelsAccelerator) {
       PressKey('K', ssAlt);
     }
     testing::WaitUntil([&] { return page->RProgram->Text().size() == 3; });
+    Settle(page->Handle());
     // The drive list moves the tree to the drive it shows.
     PressKey('P', ssAlt);
     if (TDirDialog* picker = WaitForPicker()) {

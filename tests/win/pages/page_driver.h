@@ -12,6 +12,17 @@
 
 namespace kolvar::pages {
 
+// Waits until `window` is the active window and its thread has handled what the display sent
+// on the way (under Wine the keyboard state is resynchronised when a window gains the display's
+// focus: a modifier pressed before that may be lost).
+inline void Settle(HWND window) {
+  testing::WaitUntil([&] { return ::GetForegroundWindow() == window; }, 2000);
+  ::Sleep(150);
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 2000, &ignored);
+  ::Sleep(50);
+}
+
 // Places `page` as the wizard places its pages, shows it modally while `script` runs as the
 // user and returns the modal result.
 inline int RunPage(toolkit::TMForm& page, const std::function<void()>& script) {
@@ -25,9 +36,7 @@ inline int RunPage(toolkit::TMForm& page, const std::function<void()>& script) {
       page.SetModalResult(toolkit::mrCancel);
       return;
     }
-    // Keys sent before the page is the active window may reach it without their modifiers.
-    testing::WaitUntil([&] { return ::GetForegroundWindow() == window; }, 2000);
-    ::Sleep(100);
+    Settle(window);
     script();
   });
   return page.ShowModal();
