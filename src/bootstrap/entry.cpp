@@ -4,12 +4,18 @@
 
 #include <clocale>
 
+#include "bootstrap/engine_session.h"
 #include "bootstrap/install_state.h"
+#include "bootstrap/installer_window.h"
 #include "bootstrap/startup_rules.h"
+#include "bootstrap/upgrade_library.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/system_error.h"
 #include "platform/text.h"
+#include "toolkit/application.h"
+#include "toolkit/mesaj.h"
+#include "toolkit/title_bar.h"
 
 namespace kolvar::bootstrap {
 
@@ -28,13 +34,33 @@ constexpr CompanionFile kCompanions[] = {
 };
 
 void StartUp() {
+  toolkit::Application().SetTitle(L"KOLVAR");
   // Version texts and the instructions folder name are built with "." as decimal separator.
   std::setlocale(LC_NUMERIC, "C");
+  // Before any window exists: every title-bar form made from here on is frameless.
+  toolkit::SetFramelessSwitch(true);
 }
 
-void TemporaryFolderRun(const std::wstring& markerLine) {
+void TemporaryFolderRun(const std::wstring& markerLine, const PageTable& pages) {
   State().SourceDir = SourceDirFromMarker(markerLine);
-  // The background window and the wizard driver take over from here.
+  // The shared pictures are drawn here rather than in StartUp: the media run shows no window
+  // and ends sooner without them.
+  toolkit::InitializeToolkit();
+  toolkit::TApplication& application = toolkit::Application();
+  {
+    std::unique_ptr<TInstaller> installer = toolkit::CreateForm<TInstaller>();
+    application.SetMainForm(installer.get());
+    installer->Show();
+    try {
+      RunWizard(pages);
+    } catch (...) {
+      application.HandleException();
+    }
+    application.SetMainForm(nullptr);
+  }
+  // The library before the engine: it may still hold the engine's handles.
+  BoundUpgradeLibrary().Release();
+  StopDatabaseEngine();
 }
 
 }  // namespace
@@ -47,15 +73,18 @@ std::optional<std::wstring> ReadMarker(const std::wstring& exeDir) {
     return std::nullopt;
   }
   bool utf8 = bytes.rfind(kUtf8Bom, 0) == 0;
-  if (utf8) bytes.erase(0, 3);
+  if (utf8)
+    bytes.erase(0, 3);
   size_t end = bytes.find_first_of("\r\n");
-  if (end != std::string::npos) bytes.resize(end);
+  if (end != std::string::npos)
+    bytes.resize(end);
   return utf8 ? Utf8ToWide(bytes) : AnsiToWide(bytes);
 }
 
 void WriteMarker(const std::wstring& folder, const std::wstring& mediaDir) {
   std::optional<std::string> line = WideToAnsiExact(mediaDir);
-  if (!line) line = kUtf8Bom + WideToUtf8(mediaDir);
+  if (!line)
+    line = kUtf8Bom + WideToUtf8(mediaDir);
   WriteFileBytes(folder + kMarkerFile, *line + "\r\n");
 }
 
@@ -71,12 +100,12 @@ std::wstring RelaunchFromTemp(const std::wstring& exeDir) {
   return folder;
 }
 
-int InstallerMain() {
+int InstallerMain(const PageTable& pages) {
   StartUp();
   InstallState& state = State();
   state.ExeDir = ExecutableFolder();
   if (auto marker = ReadMarker(state.ExeDir)) {
-    TemporaryFolderRun(*marker);
+    TemporaryFolderRun(*marker, pages);
   } else {
     RelaunchFromTemp(state.ExeDir);
   }

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "bootstrap/wizard.h"
+
 namespace kolvar::bootstrap {
 
 // File names of the two runs.
@@ -28,7 +30,10 @@ void WriteMarker(const std::wstring& folder, const std::wstring& mediaDir);
 // marker cannot be written; the copy is then not started.
 std::wstring RelaunchFromTemp(const std::wstring& exeDir);
 
-// The whole program: start-up, then the run the marker decides. Returns the exit code.
-int InstallerMain();
+// The whole program: start-up, then the run the marker decides. The temporary-folder run shows
+// the background window and runs the wizard over `pages`; an error that escapes the wizard is
+// shown by the general error report, the window is destroyed, the upgrade library released and
+// the engine stopped all the same. Returns the exit code (0).
+int InstallerMain(const PageTable& pages);
 
 }  // namespace kolvar::bootstrap

@@ -1,4 +1,8 @@
 // The media run, as a user starts it: INSTALL.EXE on the media, a private folder afterwards.
+#include <windows.h>
+
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +11,7 @@
 #include "bootstrap/entry.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/unique_handle.h"
 #include "win_test_support.h"
 
 namespace kolvar::bootstrap {
@@ -26,7 +31,8 @@ bool IsPrivateFolderName(const std::wstring& name) {
 std::set<std::wstring> PrivateFolders(const std::wstring& temp) {
   std::set<std::wstring> names;
   for (const auto& name : testing::ListFolders(temp))
-    if (IsPrivateFolderName(name)) names.insert(name);
+    if (IsPrivateFolderName(name))
+      names.insert(name);
   return names;
 }
 
@@ -50,6 +56,31 @@ class TempOverride {
   std::vector<std::pair<std::wstring, std::wstring>> saved_;
 };
 
+// The copies the media runs started show the wizard and wait for a user. Each is ended once it
+// waits for input (it has read its marker by then) or after a while.
+void EndCopies() {
+  std::vector<ScopedHandle> copies;
+  {
+    ScopedFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = snapshot && ::Process32FirstW(snapshot.get(), &entry); ok;
+         ok = ::Process32NextW(snapshot.get(), &entry)) {
+      if (EqualsNoCaseAscii(entry.szExeFile, kCopiedExe))
+        copies.emplace_back(
+            ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE,
+                          entry.th32ProcessID));
+    }
+  }
+  for (const ScopedHandle& copy : copies) {
+    if (!copy)
+      continue;
+    ::WaitForInputIdle(copy.get(), 15000);
+    ::TerminateProcess(copy.get(), 0);
+    ::WaitForSingleObject(copy.get(), 5000);
+  }
+}
+
 // Runs INSTALL.EXE from `media` (a folder with a trailing backslash) with `temp` as the
 // temporary folder, and returns the private folders it created there.
 std::vector<std::wstring> RunFromMedia(const std::wstring& media, const std::wstring& temp) {
@@ -58,10 +89,11 @@ std::vector<std::wstring> RunFromMedia(const std::wstring& media, const std::wst
   EXPECT_EQ(testing::RunAndWait(L"\"" + media + L"INSTALL.EXE\""), 0);
   // The copy was started before the media run ended; let it read its marker before the test
   // looks (and later cleans up).
-  testing::WaitForProcessesNamed(L"INSTKOLV.EXE");
+  EndCopies();
   std::vector<std::wstring> created;
   for (const auto& name : PrivateFolders(temp))
-    if (!before.count(name)) created.push_back(IncludeTrailingBackslash(JoinPath(temp, name)));
+    if (!before.count(name))
+      created.push_back(IncludeTrailingBackslash(JoinPath(temp, name)));
   return created;
 }
 
@@ -87,9 +119,14 @@ TEST_F(Relaunch, CopiesItselfAndCompanionsAndWritesTheMarker) {
   TempFolder media(L"media");
   std::wstring mediaDir = media.path() + L"\\";
   MakeMedia(mediaDir);
+  // The copy's wizard deletes UPGRADE.ZIP in a new installation, unless it is read-only (as on
+  // a CD): so it is still there to be compared.
+  ::SetFileAttributesW((mediaDir + L"UPGRADE.1").c_str(), FILE_ATTRIBUTE_READONLY);
   auto created = RunFromMedia(mediaDir, temp_.path());
+  ::SetFileAttributesW((mediaDir + L"UPGRADE.1").c_str(), FILE_ATTRIBUTE_NORMAL);
   ASSERT_EQ(created.size(), 1u);
   const std::wstring& folder = created[0];
+  ::SetFileAttributesW((folder + L"UPGRADE.ZIP").c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadFile(folder + L"INSTKOLV.EXE"), installer_);
   EXPECT_EQ(ReadFile(folder + L"INSTKOLV.CFG"), "[General]\r\nNrDiscuri=3\r\n");
   EXPECT_EQ(ReadFile(folder + L"UPGRADE.ZIP"), "PK\x05\x06 upgrade library archive");
@@ -142,7 +179,8 @@ TEST_F(Relaunch, TemporaryFolderWithBlanksStartsTheCopyAndNothingElse) {
   {
     RunFromMedia(mediaDir, temp.path());
     testing::WaitForProcessesNamed(L"tmp.exe");
-    for (const auto& name : PrivateFolders(temp.path())) created.push_back(name);
+    for (const auto& name : PrivateFolders(temp.path()))
+      created.push_back(name);
   }
   DeleteFileForced(trap);
   ASSERT_EQ(created.size(), 1u);

@@ -1,0 +1,26 @@
+// The installer's page table: the page class shown at each wizard position. Compiled into the
+// installer itself, which links every page subsystem. A page joins by including its header and
+// filling its slot, e.g. `pages[1] = &Make<pages::TDirs>;`. Positions 5 (the end of the wizard)
+// and 9 (turned into the end page) never hold a page.
+#include <memory>
+
+#include "bootstrap/wizard.h"
+#include "toolkit/form.h"
+
+namespace kolvar::bootstrap {
+
+namespace {
+
+template <class Page>
+std::unique_ptr<toolkit::TMForm> Make() {
+  return toolkit::CreateForm<Page>();
+}
+
+}  // namespace
+
+PageTable InstallerPages() {
+  PageTable pages{};
+  return pages;
+}
+
+}  // namespace kolvar::bootstrap

@@ -1,0 +1,107 @@
+#include "bootstrap/wizard.h"
+
+#include <windows.h>
+
+#include "bootstrap/engine_session.h"
+#include "bootstrap/install_state.h"
+#include "bootstrap/installer_config.h"
+#include "bootstrap/upgrade_library.h"
+#include "bootstrap/wizard_rules.h"
+#include "deploy/win_files.h"
+#include "platform/files.h"
+#include "toolkit/application.h"
+#include "toolkit/form.h"
+#include "toolkit/mesaj.h"
+#include "toolkit/msg_dialog.h"
+
+namespace kolvar::bootstrap {
+
+namespace {
+
+using toolkit::MsgDlgMask;
+using toolkit::ShowMsgDialog;
+using toolkit::TAlignment;
+
+constexpr wchar_t kUpgradeArchive[] = L"UPGRADE.ZIP";
+
+void ShowError(const std::wstring& text,
+               const std::wstring& caption,
+               toolkit::MsgDlgButton button) {
+  ShowMsgDialog(text, caption, toolkit::mtError, TAlignment::taCenter, MsgDlgMask(button), button);
+}
+
+void PlaceOnScreen(toolkit::TMForm& page) {
+  Place place = PagePlace(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+                          page.Width(), page.Height());
+  page.SetBounds(place.Left, place.Top, page.Width(), page.Height());
+}
+
+}  // namespace
+
+std::wstring MissingPageText(int position) {
+  return L"Pagina " + std::to_wstring(position) + L" a instalarii lipseste din program.";
+}
+
+void UnpackUpgradeLibrary() {
+  InstallState& state = State();
+  std::wstring archive = state.ExeDir + kUpgradeArchive;
+  if (!state.UpgradeMode) {
+    ::DeleteFileW(archive.c_str());
+    return;
+  }
+  if (FileExists(archive)) {
+    {
+      deploy::WinFileSource source(archive);
+      deploy::ZipArchive zip(source, kUpgradeArchive, deploy::DecodeOem);
+      deploy::WinExtractTarget target(state.ExeDir);
+      zip.ExtractAll(target, {});
+    }
+    ::DeleteFileW(archive.c_str());
+    return;
+  }
+  if (!FileExists(UpgradeLibraryPath(state.ExeDir)))
+    ShowError(L"Nu gasesc Upgrade.zip", L"", toolkit::mbOK);
+}
+
+bool AskClientUpgrade() {
+  if (State().InstallType != kTypeClient)
+    return true;
+  toolkit::MessageHeading.clear();
+  int answer = ShowMsgDialog(ClientQuestionText(), kClientQuestionCaption, toolkit::mtConfirmation,
+                             TAlignment::taCenter,
+                             MsgDlgMask(toolkit::mbYes) | MsgDlgMask(toolkit::mbNo), toolkit::mbNo);
+  toolkit::MessageHeading = L"PENTRU CONTINUARE";
+  return answer != 7;
+}
+
+void RunWizard(const PageTable& pages) {
+  InstallState& state = State();
+  state.UpgradeMode = DetectUpgradeMode();
+  // The background window paints before the archive is unpacked and the pages are made.
+  toolkit::Application().ProcessMessages();
+  UnpackUpgradeLibrary();
+  ReadInstallerConfig();
+  if (state.UpgradeMode) {
+    state.PageIndex = kFindAppPosition;
+    if (!BindUpgradeLibrary()) {
+      state.PageIndex = kStopPosition;
+      ShowError(L"Nu am putut incarca UPGRADE.DLL", L"Program incomplet!", toolkit::mbCancel);
+    }
+  }
+  while (state.PageIndex != kStopPosition) {
+    PageFactory factory = state.PageIndex < pages.size() ? pages[state.PageIndex] : nullptr;
+    if (!factory) {
+      // A program built without one of its pages cannot go on; it says so instead of failing.
+      ShowError(MissingPageText(state.PageIndex), L"Program incomplet!", toolkit::mbCancel);
+      state.PageIndex = kStopPosition;
+      break;
+    }
+    std::unique_ptr<toolkit::TMForm> page = factory();
+    PlaceOnScreen(*page);
+    int result = page->ShowModal();
+    state.PageIndex =
+        NextPosition(state.PageIndex, result, state.InstallType, [] { return AskClientUpgrade(); });
+  }
+}
+
+}  // namespace kolvar::bootstrap

@@ -1,0 +1,89 @@
+#include "bootstrap/wizard_rules.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace kolvar::bootstrap {
+
+namespace {
+
+constexpr uint8_t kInstallServer = 2;
+constexpr uint8_t kInstallClient = 3;
+
+}  // namespace
+
+uint8_t NextPosition(uint8_t position,
+                     int result,
+                     uint8_t& installType,
+                     const std::function<bool()>& clientUpgradesServer) {
+  switch (result) {
+    case kResultForward:
+      ++position;
+      break;
+    case kResultQuit:
+      position = kStopPosition;
+      break;
+    case kResultBack:
+      // The first page offers no Back; should one come anyway, the page stays.
+      if (position > 0)
+        --position;
+      break;
+    default:
+      break;
+  }
+  if (position == kUpgradeCopyPosition) {
+    bool agrees = installType != kInstallClient || !clientUpgradesServer || clientUpgradesServer();
+    if (agrees)
+      installType = kInstallServer;
+  }
+  if (position == kUpgradeDataPosition && installType == kInstallClient)
+    position = kEndPosition;
+  if (position == kAfterUpgradePosition)
+    position = kEndPosition;
+  return position;
+}
+
+Place PagePlace(int screenWidth, int screenHeight, int pageWidth, int pageHeight) {
+  return {(screenWidth - pageWidth) / 2, (screenHeight - pageHeight) / 9 * 8};
+}
+
+Place PanouPlace(int clientWidth, int clientHeight, int panouWidth, int panouHeight) {
+  return {(clientWidth - panouWidth) / 2, (clientHeight - panouHeight) / 2 - 15};
+}
+
+std::wstring VersionCaption(double version) {
+  // Whole hundredths, formatted by hand so that no locale can change the separator.
+  long long hundredths = std::llround(std::fabs(version) * 100);
+  std::wstring decimals = std::to_wstring(hundredths % 100);
+  if (decimals.size() < 2)
+    decimals.insert(0, 1, L'0');
+  return std::wstring(L"ver.") + (version < 0 && hundredths != 0 ? L"-" : L"") +
+         std::to_wstring(hundredths / 100) + L"." + decimals;
+}
+
+std::wstring ClientQuestionText() {
+  const std::wstring lines[] = {
+      L"Baza de date se afla la distanta, pe SERVER.",
+      std::wstring(46, L'_'),
+      L"",
+      L"Daca nu aveti acces la SERVER pentru a lansa UPGRADE,",
+      L"",
+      L"aveti acum ocazia sa o faceti de pe acest calculator.",
+      L"",
+      L"-Acest mesaj va apare la fiecare instalare de tip CLIENT.",
+      L"Nu este nevoie sa lansati UPGRADE la SERVER decat o singura data.",
+      std::wstring(48, L'_'),
+      L"",
+      L"Fac UPGRADE la baza de date de pe SERVER?",
+      L"",
+  };
+  std::wstring text;
+  for (const std::wstring& line : lines) {
+    if (&line != lines)
+      text += L'\r';
+    text += line;
+  }
+  return text;
+}
+
+}  // namespace kolvar::bootstrap

@@ -1,0 +1,190 @@
+// The wizard driver and the background window on screen: pages shown in turn at their place in
+// front of the background window, moved by their results; a missing page; a page that fails;
+// the background window's layout, pictures and typeface.
+#include <gtest/gtest.h>
+
+#include "bootstrap/install_state.h"
+#include "bootstrap/installer_window.h"
+#include "bootstrap/main_window.h"
+#include "bootstrap/wizard.h"
+#include "modal_end.h"
+#include "platform/files.h"
+#include "toolkit/application.h"
+#include "toolkit/msg_dialog.h"
+#include "ui_driver.h"
+#include "win_test_support.h"
+#include "wizard_pages.h"
+
+namespace kolvar::bootstrap {
+namespace {
+
+using namespace testing;
+using kolvar::testing::TempFolder;
+using kolvar::testing::UserScript;
+
+// The background window as the temporary-folder run makes it, main window of the application.
+class Background {
+ public:
+  Background() : window_(toolkit::CreateForm<TInstaller>()) {
+    toolkit::Application().SetMainForm(window_.get());
+    window_->Show();
+    kolvar::testing::PumpFor(100);
+  }
+  ~Background() { toolkit::Application().SetMainForm(nullptr); }
+  TInstaller& operator*() { return *window_; }
+  TInstaller* operator->() { return window_.get(); }
+
+ private:
+  std::unique_ptr<TInstaller> window_;
+};
+
+class Wizard : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    State().ExeDir = folder_.path() + L"\\";
+    toolkit::MessageHeading.clear();
+  }
+  TempFolder folder_{L"wizard"};
+};
+
+TEST_F(Wizard, ShowsEachPageAtItsPlaceAndMovesByItsResult) {
+  kolvar::testing::WriteFile(folder_ / L"UPGRADE.ZIP", "left by the media run");
+  kolvar::testing::WriteFile(folder_ / L"INSTKOLV.CFG", "[General]\r\nNrDiscuri=3\r\n");
+  Background background;
+  // Forward, back, forward twice, a result that shows the copy page again, then to the end.
+  StartScript({1, 4, 1, 1, 7, 1, 1, 1});
+  RunWizard(TestPages());
+  EXPECT_EQ(VisitedPositions(), (std::vector<int>{0, 1, 0, 1, 2, 2, 3, 4}));
+  EXPECT_EQ(State().PageIndex, 5);
+  EXPECT_EQ(Script().alive, 0) << "a page window outlived its visit";
+  EXPECT_FALSE(State().UpgradeMode) << "no engine on this machine";
+  EXPECT_FALSE(FileExists(folder_ / L"UPGRADE.ZIP")) << "a new installation keeps no archive";
+  EXPECT_EQ(State().DiskCount, 3);
+  int screenWidth = ::GetSystemMetrics(SM_CXSCREEN), screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+  for (const Visit& v : Script().visits) {
+    SCOPED_TRACE(v.position);
+    EXPECT_EQ(v.left, (screenWidth - v.width) / 2);
+    EXPECT_EQ(v.top, (screenHeight - v.height) / 9 * 8);
+  }
+}
+
+TEST_F(Wizard, CancelEndsAndBackOnTheFirstPageStays) {
+  StartScript({4, 1, 2});
+  RunWizard(TestPages());
+  EXPECT_EQ(VisitedPositions(), (std::vector<int>{0, 0, 1}));
+  EXPECT_EQ(State().PageIndex, 5);
+}
+
+TEST_F(Wizard, APageThatFailsIsDestroyedAndItsErrorTravelsOn) {
+  StartScript({1, 1});
+  Script().throwAt = 2;
+  EXPECT_THROW(RunWizard(TestPages()), Error);
+  EXPECT_EQ(VisitedPositions(), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(Script().alive, 0);
+}
+
+TEST_F(Wizard, APositionWithoutAPageEndsTheWizardWithAMessage) {
+  PageTable pages = TestPages();
+  pages[2] = nullptr;
+  StartScript({1, 1});
+  std::wstring seen;
+  UserScript user([&] {
+    HWND dialog = kolvar::testing::WaitForTitled(L"Program incomplet!");
+    if (auto* form =
+            dynamic_cast<toolkit::TMessageForm*>(toolkit::TWinControl::FromHandle(dialog))) {
+      if (toolkit::TControl* label = form->FindChild(L"Message"))
+        seen = label->Caption();
+    }
+    kolvar::testing::PressKey(VK_RETURN);
+  });
+  RunWizard(pages);
+  EXPECT_EQ(VisitedPositions(), (std::vector<int>{0, 1}));
+  EXPECT_EQ(State().PageIndex, 5);
+  EXPECT_EQ(seen, MissingPageText(2));
+}
+
+// The background window with a client area of 1024 × 768 at the screen's origin.
+void FitClientToScreen(TInstaller& window) {
+  int border = window.Width() - window.ClientWidth();
+  window.SetBounds(-border / 2, -border / 2, 1024 + border, 768 + border);
+  kolvar::testing::PumpFor(150);
+}
+
+TEST(Background, LayoutPicturesAndVersionAsDesigned) {
+  Background background;
+  EXPECT_EQ(background->Width(), ::GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(background->Height(), ::GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_EQ(background->VerLbl->Caption(), L"ver.3200879.02");
+  FitClientToScreen(*background);
+  ASSERT_EQ(background->ClientWidth(), 1024);
+  ASSERT_EQ(background->ClientHeight(), 768);
+  EXPECT_EQ(background->Panou->Left(), 137);
+  EXPECT_EQ(background->Panou->Top(), 119);
+  kolvar::testing::Shot screen = kolvar::testing::CaptureScreen({0, 0, 1024, 768});
+  kolvar::testing::SaveArtifact(screen, L"wizard-background-1024x768.png");
+  ASSERT_EQ(screen.width, 1024);
+  // Seen by the pixels: the sun of the bridges picture and the bridges' white deck, at their
+  // places in the panel at (137, 119); the background colour outside it.
+  auto at = [&](int x, int y) { return screen.At(x, y) & 0xFFFFFF; };
+  EXPECT_EQ(at(137 + 226 + 383, 119 - 3 + 41), 0x40C4F6u) << "sun";
+  EXPECT_EQ(at(137 + 226 + 60, 119 - 3 + 150), 0xFFFFFFu) << "deck";
+  EXPECT_EQ(at(60, 60), static_cast<uint32_t>(kInstallerColor)) << "background";
+  EXPECT_EQ(at(137 + 226 + 200, 119 - 3 + 5), static_cast<uint32_t>(kInstallerColor))
+      << "transparent corner of the picture";
+}
+
+TEST(Background, LogoLabelUsesTheEmbeddedTypeface) {
+  Background background;
+  ASSERT_TRUE(background->HasLogoFont());
+  EXPECT_TRUE(LoadFontResource(kLogoFontResource)) << "registered once, stays registered";
+  FitClientToScreen(*background);
+  RECT logo{137 + 15, 119 + 203, 137 + 15 + 638, 119 + 203 + 120};
+  kolvar::testing::Shot embedded = kolvar::testing::CaptureScreen(logo);
+  // The same label in the designed font when the typeface is not there: the system's fallback.
+  toolkit::TFont fallback = background->lProKOLVAR->Font();
+  fallback.Name = L"Kolvar fallback test face";
+  fallback.Style = toolkit::fsBold;
+  fallback.Height = -104;
+  background->lProKOLVAR->SetFont(fallback);
+  kolvar::testing::PumpFor(150);
+  kolvar::testing::Shot designed = kolvar::testing::CaptureScreen(logo);
+  ASSERT_EQ(embedded.pixels.size(), designed.pixels.size());
+  size_t differing = 0, white = 0;
+  for (size_t i = 0; i < embedded.pixels.size(); ++i) {
+    differing += embedded.pixels[i] != designed.pixels[i];
+    white += (embedded.pixels[i] & 0xFFFFFF) == 0xFFFFFF;
+  }
+  EXPECT_GT(white, 3000u) << "the logo text is drawn in white";
+  EXPECT_GT(differing, 1000u) << "the embedded typeface looks like the fallback";
+  // The system knows the family by the name the window asks for.
+  toolkit::TFont logoFont;
+  logoFont.Name = kLogoFontFamily;
+  wchar_t face[64] = L"";
+  HDC dc = ::GetDC(nullptr);
+  HGDIOBJ old = ::SelectObject(dc, logoFont.Handle());
+  ::GetTextFaceW(dc, 64, face);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(nullptr, dc);
+  EXPECT_STREQ(face, kLogoFontFamily);
+}
+
+TEST(Background, TogglesAndTellsItsPlace) {
+  MainWindowPlace place;
+  EXPECT_FALSE(GetMainWindowPlace(place)) << "no background window yet";
+  {
+    Background background;
+    ASSERT_TRUE(GetMainWindowPlace(place));
+    EXPECT_EQ(place.Width, background->Width());
+    EXPECT_EQ(place.PanouTop, background->Panou->Top());
+    EXPECT_EQ(place.PanouHeight, 499);
+    ToggleMainWindow();
+    EXPECT_FALSE(::IsWindowVisible(background->Handle()));
+    ToggleMainWindow();
+    EXPECT_TRUE(::IsWindowVisible(background->Handle()));
+  }
+  EXPECT_FALSE(GetMainWindowPlace(place));
+  ToggleMainWindow();  // nothing to toggle: no harm
+}
+
+}  // namespace
+}  // namespace kolvar::bootstrap
