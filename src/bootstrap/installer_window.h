@@ -44,6 +44,8 @@ class TInstaller : public toolkit::TMForm {
   // Whether the logo label shows the embedded typeface.
   bool HasLogoFont() const { return fontuKolvar != nullptr; }
 
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
  protected:
   void FormCreate() override;
   void FormShow() override;

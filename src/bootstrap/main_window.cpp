@@ -142,6 +142,22 @@ void TInstaller::FormResize() {
   VerLbl->SetTop(client.Height - kVersionBottomMargin - VerLbl->Height());
 }
 
+LRESULT TInstaller::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg != WM_NCPAINT)
+    return TMForm::WndProc(msg, wParam, lParam);
+  // The border around the client area is the window's own colour.
+  RECT window;
+  ::GetWindowRect(Handle(), &window);
+  ::OffsetRect(&window, -window.left, -window.top);
+  HDC dc = ::GetWindowDC(Handle());
+  for (int i = 0; i < BorderWidth(); ++i) {
+    FrameSolid(dc, window, ResolveColor(Color()));
+    ::InflateRect(&window, -1, -1);
+  }
+  ::ReleaseDC(Handle(), dc);
+  return 0;
+}
+
 void TInstaller::caciula_iClick(TControl*) {
   ShowInstructions(false);
 }

@@ -10,9 +10,12 @@
 #include <vector>
 
 #include "bootstrap/install_state.h"
+#include "bootstrap/installer_window.h"
 #include "bootstrap/wizard.h"
 #include "platform/error.h"
+#include "toolkit/application.h"
 #include "toolkit/form.h"
+#include "ui_driver.h"
 
 namespace kolvar::bootstrap::testing {
 
@@ -27,9 +30,9 @@ struct PageScript {
   std::vector<int> results;  // one per visit; the wizard is cancelled when they run out
   size_t next = 0;
   std::vector<Visit> visits;
-  int alive = 0;             // test pages that exist now
-  int throwAt = -1;          // the position whose page throws when shown
-  uint8_t typeAtCreate = 0;  // InstallType each page sets when made (0: left alone)
+  int alive = 0;                // test pages that exist now
+  int throwAt = -1;             // the position whose page throws when shown
+  uint8_t locateFindsType = 0;  // InstallType the locate page (6) sets when made (0: none)
 };
 
 inline PageScript& Script() {
@@ -55,8 +58,8 @@ class TTestPage : public toolkit::TMForm {
  protected:
   void FormCreate() override {
     State().PageIndex = static_cast<uint8_t>(position_);
-    if (Script().typeAtCreate)
-      State().InstallType = Script().typeAtCreate;
+    if (position_ == 6 && Script().locateFindsType)
+      State().InstallType = Script().locateFindsType;
   }
   void FormShow() override {
     PageScript& script = Script();
@@ -101,6 +104,22 @@ inline void StartScript(std::vector<int> results) {
   State().InstallType = 0;
   State().UpgradeMode = false;
 }
+
+// The background window as the temporary-folder run makes it, main window of the application.
+class Background {
+ public:
+  Background() : window_(toolkit::CreateForm<TInstaller>()) {
+    toolkit::Application().SetMainForm(window_.get());
+    window_->Show();
+    kolvar::testing::PumpFor(100);
+  }
+  ~Background() { toolkit::Application().SetMainForm(nullptr); }
+  TInstaller& operator*() { return *window_; }
+  TInstaller* operator->() { return window_.get(); }
+
+ private:
+  std::unique_ptr<TInstaller> window_;
+};
 
 inline std::vector<int> VisitedPositions() {
   std::vector<int> positions;

@@ -22,22 +22,6 @@ using namespace testing;
 using kolvar::testing::TempFolder;
 using kolvar::testing::UserScript;
 
-// The background window as the temporary-folder run makes it, main window of the application.
-class Background {
- public:
-  Background() : window_(toolkit::CreateForm<TInstaller>()) {
-    toolkit::Application().SetMainForm(window_.get());
-    window_->Show();
-    kolvar::testing::PumpFor(100);
-  }
-  ~Background() { toolkit::Application().SetMainForm(nullptr); }
-  TInstaller& operator*() { return *window_; }
-  TInstaller* operator->() { return window_.get(); }
-
- private:
-  std::unique_ptr<TInstaller> window_;
-};
-
 class Wizard : public ::testing::Test {
  protected:
   void SetUp() override {
