@@ -443,6 +443,11 @@ void TMRadioButton::SetChecked(bool checked) {
   Click();
 }
 
+void TMRadioButton::AcceleratorPressed() {
+  if (Focused() && CanChange())
+    SetChecked(true);
+}
+
 void TMRadioButton::KeyDown(WORD& key, TShiftState shift) {
   TMarkControl::KeyDown(key, shift);
   if (key == VK_SPACE) {

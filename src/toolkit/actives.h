@@ -194,6 +194,9 @@ class TMRadioButton : public TMarkControl {
   // the tab stop off.
   void SetChecked(bool checked);
 
+  // Its accelerator (Alt+letter) selects it, as the focus it has just been given would select
+  // a system radio button; a group's veto holds.
+  void AcceleratorPressed() override;
   void KeyDown(WORD& key, TShiftState shift) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -214,5 +214,29 @@ TEST(MRadioGroup, VetoHoldsAgainstClicksAndSpace) {
   EXPECT_GE(asked, 3);
 }
 
+TEST(MRadioGroup, AcceleratorSelectsItsItemUnlessVetoed) {
+  auto form = CreateForm<InputsForm>();
+  HWND window = form->Handle();
+  bool allow = true;
+  form->Group->OnModify = [&](TControl*, bool& can) { can = allow; };
+  int afterS = -2, afterVetoedC = -2;
+  UserScript user([&] {
+    ASSERT_TRUE(WaitForWindow(window));
+    ClickControl(*form->EName);
+    ::Sleep(150);
+    PressKey('S', ssAlt);
+    ::Sleep(250);
+    afterS = form->Group->ItemIndex();
+    allow = false;
+    PressKey('C', ssAlt);
+    ::Sleep(250);
+    afterVetoedC = form->Group->ItemIndex();
+    EndModal(*form);
+  });
+  form->ShowModal();
+  EXPECT_EQ(1, afterS);
+  EXPECT_EQ(1, afterVetoedC);
+}
+
 }  // namespace
 }  // namespace kolvar::toolkit
