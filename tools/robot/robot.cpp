@@ -11,6 +11,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <cwctype>
@@ -369,6 +370,16 @@ class Robot {
     for (HWND window : TopLevelWindows())
       std::printf("  %s \"%s\"%s\n", Utf8(ClassOf(window)).c_str(), Utf8(TextOf(window)).c_str(),
                   ::IsWindowEnabled(window) ? "" : " (disabled)");
+    if (current_ && ::IsWindow(current_)) {
+      std::printf("controls of \"%s\":\n", Utf8(TextOf(current_)).c_str());
+      for (HWND child : Descendants(current_)) {
+        RECT r;
+        ::GetWindowRect(child, &r);
+        std::printf("  %s \"%s\" at %ld,%ld %ldx%ld%s\n", Utf8(ClassOf(child)).c_str(),
+                    Utf8(TextOf(child)).c_str(), r.left, r.top, r.right - r.left, r.bottom - r.top,
+                    ::IsWindowEnabled(child) ? "" : " (disabled)");
+      }
+    }
     SaveShot(L"failed");
     std::fflush(stdout);
     return 1;
@@ -413,6 +424,18 @@ class Robot {
     SaveShot(TextOf(found));
   }
 
+  // Keys go to the active window: the current one is made active first, and keys wait until
+  // the system says it is (a window that has just changed its active state may drop them).
+  void FocusCurrent() {
+    if (!current_ || !::IsWindow(current_))
+      return;
+    if (::GetForegroundWindow() == current_)
+      return;
+    ::SetForegroundWindow(current_);
+    WaitUntil([&] { return ::GetForegroundWindow() == current_; }, 3000);
+    Settle(current_);
+  }
+
   HWND Current() const {
     if (!current_ || !::IsWindow(current_))
       throw Failure{L"no current window (a page step comes first)"};
@@ -430,7 +453,12 @@ class Robot {
             ms))
       throw Failure{control ? L"\"" + caption + L"\" stays disabled"
                             : L"no control \"" + caption + L"\" in \"" + TextOf(parent) + L"\""};
-    ::SetForegroundWindow(parent);
+    ClickWindow(parent, control);
+  }
+
+  // A real click in the middle of `control`, its page brought to the front first.
+  static void ClickWindow(HWND page, HWND control) {
+    ::SetForegroundWindow(page);
     RECT r;
     ::GetWindowRect(control, &r);
     POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -515,10 +543,29 @@ class Robot {
         Click(w[1], w[2], 10000);
       else
         Click(L"", w[1], 10000);
+    } else if (verb == L"field") {
+      // The N-th edit field of the page, counted in reading order (top to bottom, then left to
+      // right), clicked as a user puts the cursor in it.
+      Need(w, 2, L"field N");
+      std::vector<std::pair<POINT, HWND>> edits;
+      for (HWND child : Descendants(Current())) {
+        if (ClassOf(child).find(L"EDIT") == std::wstring::npos &&
+            ClassOf(child).find(L"Edit") == std::wstring::npos)
+          continue;
+        RECT r;
+        ::GetWindowRect(child, &r);
+        edits.push_back({{r.left, r.top}, child});
+      }
+      std::sort(edits.begin(), edits.end(), [](const auto& a, const auto& b) {
+        return a.first.y != b.first.y ? a.first.y < b.first.y : a.first.x < b.first.x;
+      });
+      size_t n = std::wcstoul(w[1].c_str(), nullptr, 10);
+      if (n < 1 || n > edits.size())
+        throw Failure{L"the page has " + std::to_wstring(edits.size()) + L" edit field(s)"};
+      ClickWindow(Current(), edits[n - 1].second);
     } else if (verb == L"key") {
       Need(w, 2, L"key CHORD...");
-      if (current_ && ::IsWindow(current_))
-        ::SetForegroundWindow(current_);
+      FocusCurrent();
       for (size_t i = 1; i < w.size(); ++i) {
         auto chord = ParseChord(w[i]);
         if (!chord)
@@ -527,9 +574,11 @@ class Robot {
       }
     } else if (verb == L"type") {
       Need(w, 2, L"type TEXT");
+      FocusCurrent();
       TypeText(w[1]);
     } else if (verb == L"replace") {
       Need(w, 2, L"replace TEXT");
+      FocusCurrent();
       PressChord({VK_HOME, false, true, false});
       PressChord({VK_END, false, true, true});
       PressChord({VK_DELETE});
