@@ -46,8 +46,10 @@ std::vector<Step> ParseScenario(const std::wstring& text) {
         ++i;
         continue;
       }
-      if (c == L'#')
+      if (c == L'#') {
+        step.text = line.substr(0, i);
         break;
+      }
       std::wstring word;
       if (c == L'"') {
         bool closed = false;
@@ -72,6 +74,7 @@ std::vector<Step> ParseScenario(const std::wstring& text) {
       }
       step.words.push_back(word);
     }
+    step.text.erase(step.text.find_last_not_of(L" \t") + 1);
     if (!step.words.empty())
       steps.push_back(std::move(step));
     if (end == text.size())

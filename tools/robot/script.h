@@ -10,8 +10,8 @@
 
 namespace kolvar::robot {
 
-// One action: its line in the file, the line as written, and its words (quotes removed,
-// variables not yet expanded).
+// One action: its line in the file, the line as written without its comment, and its words
+// (quotes removed, variables not yet expanded).
 struct Step {
   int line = 0;
   std::wstring text;

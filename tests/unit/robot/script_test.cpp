@@ -20,11 +20,13 @@ TEST(Scenario, LinesSplitIntoWordsAndQuotedTexts) {
   ASSERT_EQ(steps.size(), 5u);
   EXPECT_EQ(steps[0].line, 3);
   EXPECT_EQ(steps[0].words, (Words{L"page", L"Tip instalare"}));
+  EXPECT_EQ(steps[0].text, L"page \"Tip instalare\"");
   EXPECT_EQ(steps[1].line, 4);
   EXPECT_EQ(steps[1].words, (Words{L"click", L"&Continua"}));
   // A backslash is plain text, also before the closing quote.
   EXPECT_EQ(steps[2].words, (Words{L"type", L"C:\\Pro Kolv\\"}));
   EXPECT_EQ(steps[3].words, (Words{L"write", L"x", L"say \"da\" # not a comment"}));
+  EXPECT_EQ(steps[3].text, L"write x \"say \"\"da\"\" # not a comment\"");
   EXPECT_EQ(steps[4].words, (Words{L"check-text", L"f", L""}));
   EXPECT_EQ(steps[4].line, 7);
 }
