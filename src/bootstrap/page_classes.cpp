@@ -5,6 +5,10 @@
 #include <memory>
 
 #include "bootstrap/wizard.h"
+#include "deploy/copy_pages.h"
+#include "pages/dirs.h"
+#include "pages/end_screen.h"
+#include "pages/itype.h"
 #include "toolkit/form.h"
 
 namespace kolvar::bootstrap {
@@ -20,6 +24,11 @@ std::unique_ptr<toolkit::TMForm> Make() {
 
 PageTable InstallerPages() {
   PageTable pages{};
+  pages[0] = &Make<pages::TIType>;
+  pages[1] = &Make<pages::TDirs>;
+  pages[2] = &Make<deploy::TCopy>;
+  pages[4] = &Make<pages::TEndScreen>;
+  pages[7] = &Make<deploy::TUpgCopy>;
   return pages;
 }
 

@@ -1,8 +1,15 @@
 // The wizard driver and the background window on screen: pages shown in turn at their place in
 // front of the background window, moved by their results; a missing page; a page that fails;
 // the background window's layout, pictures and typeface.
+#include <windows.h>
+
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "bootstrap/edit_info.h"
 #include "bootstrap/install_state.h"
 #include "bootstrap/installer_window.h"
 #include "bootstrap/main_window.h"
@@ -168,6 +175,94 @@ TEST(Background, TogglesAndTellsItsPlace) {
   }
   EXPECT_FALSE(GetMainWindowPlace(place));
   ToggleMainWindow();  // nothing to toggle: no harm
+}
+
+TEST(Background, TheCapShowsTheInstructions) {
+  TempFolder program(L"program");
+  State().ProgramDir = program.path();
+  kolvar::testing::WriteFile(program / L"VerInfo\\3200879.02\\Instruct.htm",
+                             "<html><head><title>Noutati</title></head><body>Versiune noua"
+                             "</body></html>");
+  Background background;
+  TEditInfo* viewer = InstructionsViewer();
+  ASSERT_TRUE(viewer) << "the viewer is made with the background window";
+  EXPECT_FALSE(viewer->Visible());
+  kolvar::testing::ClickControl(*background->caciula_i);
+  EXPECT_TRUE(kolvar::testing::PumpUntil([&] { return viewer->Visible(); }));
+}
+
+// The processes of the copy the media run started.
+std::set<DWORD> CopyProcesses() {
+  std::set<DWORD> ids;
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL ok = ::Process32FirstW(snapshot, &entry); ok; ok = ::Process32NextW(snapshot, &entry))
+    if (lstrcmpiW(entry.szExeFile, L"INSTKOLV.EXE") == 0)
+      ids.insert(entry.th32ProcessID);
+  ::CloseHandle(snapshot);
+  return ids;
+}
+
+struct CopyWindows {
+  std::set<DWORD> copies;
+  HWND background = nullptr;  // visible and covering the screen
+  HWND front = nullptr;       // any other visible window of the copy
+};
+
+BOOL CALLBACK FindCopyWindow(HWND window, LPARAM context) {
+  auto& found = *reinterpret_cast<CopyWindows*>(context);
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  if (!found.copies.count(process) || !::IsWindowVisible(window))
+    return TRUE;
+  RECT r;
+  ::GetWindowRect(window, &r);
+  bool covers = r.left <= 0 && r.top <= 0 && r.right >= ::GetSystemMetrics(SM_CXSCREEN) &&
+                r.bottom >= ::GetSystemMetrics(SM_CYSCREEN);
+  (covers ? found.background : found.front) = window;
+  return TRUE;
+}
+
+std::wstring WindowText(HWND window) {
+  wchar_t text[256] = L"";
+  ::GetWindowTextW(window, text, 256);
+  return text;
+}
+
+TEST(MediaRun, TheBackgroundCoversTheScreenAndTheFirstPageComesInFront) {
+  TempFolder media(L"media"), temp(L"temp");
+  ASSERT_TRUE(CopyFileReplacing(kolvar::testing::DistFile(L"INSTALL.EXE"), media / L"INSTALL.EXE"));
+  ::SetEnvironmentVariableW(L"TMP", temp.path().c_str());
+  ::SetEnvironmentVariableW(L"TEMP", temp.path().c_str());
+  EXPECT_EQ(kolvar::testing::RunAndWait(L"\"" + (media / L"INSTALL.EXE") + L"\""), 0);
+  CopyWindows found;
+  kolvar::testing::WaitUntil(
+      [&] {
+        found = CopyWindows{CopyProcesses()};
+        ::EnumWindows(&FindCopyWindow, reinterpret_cast<LPARAM>(&found));
+        return found.background && found.front;
+      },
+      15000);
+  ::Sleep(300);
+  kolvar::testing::SaveArtifact(kolvar::testing::CaptureScreen({0, 0, 1024, 768}),
+                                L"wizard-first-page.png");
+  EXPECT_TRUE(found.background) << "no background window over the screen";
+  ASSERT_TRUE(found.front) << "nothing in front of the background window";
+  EXPECT_EQ(WindowText(found.background), L"KOLVAR");
+  RECT page;
+  ::GetWindowRect(found.front, &page);
+  int width = page.right - page.left, height = page.bottom - page.top;
+  EXPECT_EQ(WindowText(found.front), L"Alegeti tipul instalarii!")
+      << "position 0 of a new installation";
+  EXPECT_EQ(page.left, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+  EXPECT_EQ(page.top, (::GetSystemMetrics(SM_CYSCREEN) - height) / 9 * 8);
+  for (DWORD id : found.copies) {
+    HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    ::TerminateProcess(process, 0);
+    ::WaitForSingleObject(process, 5000);
+    ::CloseHandle(process);
+  }
 }
 
 }  // namespace
