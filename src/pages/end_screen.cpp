@@ -33,9 +33,9 @@ TEndScreen::TEndScreen() : TWizardPage(L"TEndScreen", L"Finalizare", true) {
 
 void TEndScreen::FormCreate() {
   bootstrap::State().PageIndex = 4;
-  // The picture is drawn at the size the page has on this screen.
+  // The picture is made at its designed size; the picture control scales it to the screen.
   Image1->SetPicture(std::make_shared<TBitmap>(
-      Image1->Width(), Image1->Height(), EndPicturePixels(Image1->Width(), Image1->Height())));
+      kEndPictureWidth, kEndPictureHeight, EndPicturePixels(kEndPictureWidth, kEndPictureHeight)));
 }
 
 }  // namespace kolvar::pages

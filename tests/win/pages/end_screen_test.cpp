@@ -32,8 +32,8 @@ TEST(EndPage, ShowsTheDefaultUserAndEndsWithIesireOrGoesBack) {
   EXPECT_EQ(L"", lines[2]);
   EXPECT_EQ(L"Utilizator implicit:  \"Master\", ", lines[3]);
   EXPECT_EQ(std::wstring(L"cu parola de acces ") + kDefaultUserPassword, lines[4]);
-  EXPECT_EQ(128, page->Image1->Width());
-  EXPECT_EQ(80, page->Image1->Height());
+  EXPECT_EQ(ScaleValue(128, page->PixelsPerInch(), 96), page->Image1->Width());
+  EXPECT_EQ(ScaleValue(80, page->PixelsPerInch(), 96), page->Image1->Height());
 
   auto again = CreateForm<TEndScreen>();
   EXPECT_EQ(mrRetry, RunPage(*again, [&] { ClickControl(*again->BBack); }));

@@ -42,25 +42,28 @@ class TSamplePage : public TWizardPage {
 
 TEST(WizardPage, ShapeColoursAndButtonPlaces) {
   auto page = CreateForm<TSamplePage>();
-  page->SetBounds(100, 300, page->Width(), page->Height());
+  page->SetBounds((::GetSystemMetrics(SM_CXSCREEN) - page->Width()) / 2, 300, page->Width(),
+                  page->Height());
   page->Show();
   testing::PumpFor(150);
-  EXPECT_EQ(637, page->ClientWidth());
-  EXPECT_EQ(114, page->ClientHeight());
+  // Places are designed at 96 dots per inch and follow the screen's.
+  auto S = [&](int v) { return ScaleValue(v, page->PixelsPerInch(), 96); };
+  EXPECT_EQ(S(637), page->ClientWidth());
+  EXPECT_EQ(S(114), page->ClientHeight());
   EXPECT_TRUE(page->KeyPreview);
   EXPECT_EQ(page->TitleBar1, page->TitleBar());
   EXPECT_EQ(L"Pagina de proba", page->TitleBar1->Caption());
 
   testing::Shot shot = testing::CaptureWindow(page->Handle());
   testing::SaveArtifact(shot, L"pages-common-shape.png");
-  EXPECT_EQ(kTitleColor, shot.At(400, 3)) << "the title strip is solid";
-  EXPECT_EQ(kTitleColor, shot.At(630, 22));
-  EXPECT_EQ(kPageColor, shot.At(400, 27)) << "the strip is 25 pixels high";
-  EXPECT_EQ(kPageColor, shot.At(450, 100));
+  EXPECT_EQ(kTitleColor, shot.At(S(400), S(3))) << "the title strip is solid";
+  EXPECT_EQ(kTitleColor, shot.At(S(630), S(22)));
+  EXPECT_EQ(kPageColor, shot.At(S(400), S(27))) << "the strip is 25 pixels high";
+  EXPECT_EQ(kPageColor, shot.At(S(450), S(100)));
   // The caption is drawn white on the strip.
   bool white = false;
-  for (int x = 10; x < 120 && !white; ++x)
-    for (int y = 4; y < 22 && !white; ++y)
+  for (int x = S(10); x < S(120) && !white; ++x)
+    for (int y = S(4); y < S(22) && !white; ++y)
       white = shot.At(x, y) == clWhite;
   EXPECT_TRUE(white);
 
@@ -73,10 +76,10 @@ TEST(WizardPage, ShapeColoursAndButtonPlaces) {
        {Place{page->BBack, {15, 52, 67, 51}, mrRetry}, Place{page->BNext, {82, 52, 67, 51}, mrOk},
         Place{page->BCancel, {504, 63, 109, 28}, mrCancel}}) {
     SCOPED_TRACE(testing::Narrow(p.button->Name()));
-    EXPECT_EQ(p.at.Left, p.button->Left());
-    EXPECT_EQ(p.at.Top, p.button->Top());
-    EXPECT_EQ(p.at.Width, p.button->Width());
-    EXPECT_EQ(p.at.Height, p.button->Height());
+    EXPECT_EQ(S(p.at.Left), p.button->Left());
+    EXPECT_EQ(S(p.at.Top), p.button->Top());
+    EXPECT_EQ(S(p.at.Width), p.button->Width());
+    EXPECT_EQ(S(p.at.Height), p.button->Height());
     EXPECT_EQ(p.result, static_cast<TButton*>(p.button)->ModalResult());
   }
   EXPECT_EQ(L"&Inapoi", page->BBack->Caption());
