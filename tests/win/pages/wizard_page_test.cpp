@@ -2,9 +2,11 @@
 // places and results, the chords a page sees before its controls.
 #include <gtest/gtest.h>
 
+#include "bootstrap/installer_window.h"
 #include "page_driver.h"
 #include "pages/wizard_page.h"
 #include "toolkit/actives.h"
+#include "toolkit/application.h"
 #include "ui_driver.h"
 #include "win_test_support.h"
 
@@ -122,6 +124,33 @@ TEST(WizardPage, ChordsComeBeforeTheFocusedControl) {
   EXPECT_TRUE(frontAfterAltM);
   EXPECT_TRUE(visibleAfterAltF4);
   EXPECT_EQ(L"x", typed) << "a plain key reaches the edit, not the chords";
+}
+
+TEST(WizardPage, AltMHidesAndShowsTheBackgroundWindowWithThePageInFront) {
+  auto background = CreateForm<bootstrap::TInstaller>();
+  Application().SetMainForm(background.get());
+  background->Show();
+  testing::PumpFor(100);
+  HWND back = background->Handle();
+  auto page = CreateForm<TSamplePage>();
+  HWND window = page->Handle();
+  bool hidden = false, shownAgain = false, frontWhileHidden = false, frontWhenShown = false;
+  RunPage(*page, [&] {
+    PressKey('M', ssAlt);
+    hidden = testing::WaitUntil([&] { return !::IsWindowVisible(back); }, 2000);
+    Settle(window);
+    frontWhileHidden = ::GetForegroundWindow() == window && ::IsWindowVisible(window);
+    PressKey('M', ssAlt);
+    shownAgain = testing::WaitUntil([&] { return ::IsWindowVisible(back) != FALSE; }, 2000);
+    Settle(window);
+    frontWhenShown = ::GetForegroundWindow() == window;
+    ClickControl(*page->BNext);
+  });
+  Application().SetMainForm(nullptr);
+  EXPECT_TRUE(hidden);
+  EXPECT_TRUE(frontWhileHidden);
+  EXPECT_TRUE(shownAgain);
+  EXPECT_TRUE(frontWhenShown);
 }
 
 }  // namespace
