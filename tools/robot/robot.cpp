@@ -607,7 +607,10 @@ class Robot {
         throw Failure{L"\"" + w[1] + L"\" is " +
                       (::IsWindowEnabled(control) ? L"enabled" : L"disabled")};
     } else if (verb == L"wait-gone") {
-      HWND window = Current();
+      // The current window closes (it may be gone already).
+      HWND window = current_;
+      if (!window)
+        throw Failure{L"no current window (a page step comes first)"};
       DWORD ms = Timeout(w, 1, kDefaultWaitMs);
       if (!WaitUntil([&] { return !::IsWindow(window) || !::IsWindowVisible(window); }, ms))
         throw Failure{L"\"" + TextOf(window) + L"\" is still open"};
