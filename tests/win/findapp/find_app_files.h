@@ -15,7 +15,8 @@ void MakeAcceptedProgram(const std::wstring& folder);
 // Makes `folder` and its parents, then gives it `attributes` (e.g. hidden).
 void MakeFolder(const std::wstring& folder, DWORD attributes = 0);
 
-// Drive E: holds only what the test puts there: emptied on creation and at the end.
+// Drive E: holds only what the test puts there (and the hidden tree prepare_drives.sh makes):
+// emptied on creation and at the end.
 class EmptyDriveE {
  public:
   EmptyDriveE();

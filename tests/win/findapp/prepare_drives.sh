@@ -28,3 +28,13 @@ mkdir -p "$c/links/down" "$c/linked/inner"
 ln -s .. "$c/links/down/back"
 ln -s . "$c/links/self"
 ln -s ../linked "$c/links/over"
+# A tree of 20,000 folders on E: under a hidden name, so that the scans pass it over; the test
+# of "&Abandon" gives it a visible name while it runs.
+tree=$prefix/media/e/.arhiva
+if [ ! -f "$tree/complete" ]; then
+  rm -rf "$tree"
+  for a in $(seq -w 0 19); do
+    mkdir -p "$tree/an$a"/luna{00..19}/zi{00..49}
+  done
+  touch "$tree/complete"
+fi
