@@ -1,6 +1,10 @@
 // The wizard in upgrade mode, on a machine whose engine opens the alias "KOLVAR": the upgrade
 // library unpacked and bound before the first page, the messages when it cannot be, and the
 // question a CLIENT installation is asked on its way to the upgrade copy page.
+#include <windows.h>
+
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include "bootstrap/install_state.h"
@@ -102,6 +106,58 @@ TEST_F(UpgradeWizard, UnpacksAndBindsTheLibraryThenStartsAtTheLocatePage) {
   EXPECT_EQ(kolvar::testing::ReadFile(folder_ / L"UPGRADE.DLL"),
             kolvar::testing::ReadFile(kolvar::testing::DistFile(L"upgrade\\UPGRADE.DLL")));
   EXPECT_TRUE(BoundUpgradeLibrary().bound());
+}
+
+TEST_F(UpgradeWizard, ADamagedArchiveIsAnErrorForTheTopLevelAndNoPageIsShown) {
+  kolvar::testing::WriteFile(folder_ / L"UPGRADE.ZIP", "PK\x03\x04 cut short");
+  StartScript({1});
+  EXPECT_THROW(RunWizard(TestPages()), Error);
+  EXPECT_TRUE(VisitedPositions().empty());
+}
+
+// The copy the media run started (none: null).
+HANDLE OpenCopy() {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  HANDLE copy = nullptr;
+  for (BOOL ok = ::Process32FirstW(snapshot, &entry); ok && !copy;
+       ok = ::Process32NextW(snapshot, &entry)) {
+    if (lstrcmpiW(entry.szExeFile, L"INSTKOLV.EXE") == 0)
+      copy = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE,
+                           entry.th32ProcessID);
+  }
+  ::CloseHandle(snapshot);
+  return copy;
+}
+
+TEST_F(UpgradeWizard, AnErrorThatEscapesTheWizardIsReportedAndTheProgramEndsCleanly) {
+  TempFolder media(L"media"), temp(L"temp");
+  ASSERT_TRUE(CopyFileReplacing(kolvar::testing::DistFile(L"INSTALL.EXE"), media / L"INSTALL.EXE"));
+  kolvar::testing::WriteFile(media / L"UPGRADE.1", "PK\x03\x04 cut short");
+  ::SetEnvironmentVariableW(L"TMP", temp.path().c_str());
+  ::SetEnvironmentVariableW(L"TEMP", temp.path().c_str());
+  EXPECT_EQ(kolvar::testing::RunAndWait(L"\"" + (media / L"INSTALL.EXE") + L"\""), 0);
+  HANDLE copy = nullptr;
+  kolvar::testing::WaitUntil([&] { return (copy = OpenCopy()) != nullptr; });
+  ASSERT_TRUE(copy);
+  // The general error report: a message box of the copy, over the background window.
+  HWND report = nullptr;
+  kolvar::testing::WaitUntil(
+      [&] {
+        report = ::FindWindowW(L"#32770", L"KOLVAR");
+        return report && ::IsWindowVisible(report);
+      },
+      15000);
+  EXPECT_TRUE(report) << "no error report";
+  if (report)
+    ::PostMessageW(report, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(::WaitForSingleObject(copy, 15000), WAIT_OBJECT_0) << "the program did not end";
+  DWORD code = 99;
+  ::GetExitCodeProcess(copy, &code);
+  EXPECT_EQ(code, 0u);
+  ::TerminateProcess(copy, 0);
+  ::CloseHandle(copy);
 }
 
 TEST_F(UpgradeWizard, WithoutArchiveOrLibraryItSaysSoAndShowsNoPage) {
