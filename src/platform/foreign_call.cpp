@@ -93,6 +93,30 @@ bool RunGuarded(void (*body)(void*), void* context, ForeignFault& fault) noexcep
 // thread's information block. The guard pushes a record of its own; its handler is asked only
 // after the handlers the foreign code registered inside the call declined the exception. It
 // unwinds those inner records (running their cleanup) and jumps back into the guard.
+// RtlUnwind does not keep EBX, ESI and EDI, so it is called through this wrapper, which does.
+// Arguments (cdecl): the registration record to unwind to, the exception record.
+extern "C" void kolvar_rtl_unwind(void* frame, EXCEPTION_RECORD* record);
+asm(R"(
+    .text
+    .globl _kolvar_rtl_unwind
+_kolvar_rtl_unwind:
+    pushl %ebp
+    movl %esp, %ebp
+    pushl %ebx
+    pushl %esi
+    pushl %edi
+    pushl $0
+    pushl 12(%ebp)
+    pushl $0
+    pushl 8(%ebp)
+    call _RtlUnwind@16
+    popl %edi
+    popl %esi
+    popl %ebx
+    popl %ebp
+    ret
+)");
+
 namespace {
 
 struct GuardRecord {
@@ -121,7 +145,7 @@ extern "C" EXCEPTION_DISPOSITION __cdecl GuardHandler(EXCEPTION_RECORD* record,
   auto* guard = static_cast<GuardRecord*>(frame);
   guard->fault->code = record->ExceptionCode;
   guard->fault->address = record->ExceptionAddress;
-  ::RtlUnwind(frame, nullptr, record, nullptr);
+  kolvar_rtl_unwind(frame, record);
   __builtin_longjmp(guard->jump, 1);
 }
 
