@@ -57,8 +57,13 @@ std::string RewriteEngineRegistryFile(std::string_view bytes, std::string_view r
 
 std::wstring NextUseCount(const std::optional<std::wstring>& stored) {
   int64_t count = 0;
-  if (stored && !stored->empty()) {
-    const std::wstring& text = *stored;
+  // Blanks around the number are how some products write it; they never make it count less.
+  std::wstring_view text = stored ? std::wstring_view(*stored) : std::wstring_view();
+  while (!text.empty() && (text.front() == L' ' || text.front() == L'\t'))
+    text.remove_prefix(1);
+  while (!text.empty() && (text.back() == L' ' || text.back() == L'\t'))
+    text.remove_suffix(1);
+  if (!text.empty()) {
     size_t i = (text[0] == L'+') ? 1 : 0;
     bool numeric = i < text.size();
     int64_t value = 0;

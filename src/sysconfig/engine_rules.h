@@ -21,8 +21,9 @@ std::string DoubleBackslashes(std::string_view path);
 std::string RewriteEngineRegistryFile(std::string_view bytes, std::string_view replacement);
 
 // The use count to write back, given the value read (nullopt when missing or not a string):
-// the value as a whole decimal integer plus one. A missing, empty, non-numeric, negative or
-// out-of-range value counts as 0; the result never exceeds 2147483647.
+// the value as a whole decimal integer plus one. Blanks and tabs around the number are
+// ignored. A missing, empty, non-numeric, negative or out-of-range value counts as 0; the
+// result never exceeds 2147483647.
 std::wstring NextUseCount(const std::optional<std::wstring>& stored);
 
 // One alias to add: its name and its folder.

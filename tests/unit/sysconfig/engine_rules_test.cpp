@@ -63,6 +63,13 @@ TEST(NextUseCount, CountsOneMoreUser) {
       {L"2147483646", L"2147483647"},
       {L"2147483647", L"2147483647"},
       {L"99999999999999999999", L"1"},
+      // A count written with blanks around it still counts its users.
+      {L" 3", L"4"},
+      {L"3 ", L"4"},
+      {L"\t 12 \t", L"13"},
+      {L"   ", L"1"},
+      {L" -3 ", L"1"},
+      {L"1 2", L"1"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(NextUseCount(c.stored), c.next)

@@ -32,6 +32,7 @@ TEST(RegisterEngine, CountsOneMoreUserOfARegisteredEngine) {
     std::wstring expected;
   } cases[] = {
       {"three users", L"3", std::nullopt, L"4"},
+      {"three users, blanks around", L" 3 ", std::nullopt, L"4"},
       {"no value", std::nullopt, std::nullopt, L"1"},
       {"not a number", L"abc", std::nullopt, L"1"},
       {"stored as a number", std::nullopt, 7, L"1"},
