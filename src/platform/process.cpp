@@ -6,7 +6,11 @@
 
 namespace kolvar {
 
-int RunProgram(const std::wstring& commandLine, WORD showCommand, bool wait) {
+namespace {
+
+// Starts `commandLine` shown with `showCommand`; the process handle, or an empty one when it
+// cannot be started.
+ScopedHandle StartProcess(const std::wstring& commandLine, WORD showCommand) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -18,14 +22,32 @@ int RunProgram(const std::wstring& commandLine, WORD showCommand, bool wait) {
   if (!::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE,
                         CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
                         &info))
-    return -1;
-  ScopedHandle process(info.hProcess);
+    return ScopedHandle();
   ScopedHandle thread(info.hThread);
-  if (!wait) return 0;
+  return ScopedHandle(info.hProcess);
+}
+
+}  // namespace
+
+int RunProgram(const std::wstring& commandLine, WORD showCommand, bool wait) {
+  ScopedHandle process = StartProcess(commandLine, showCommand);
+  if (!process)
+    return -1;
+  if (!wait)
+    return 0;
   ::WaitForSingleObject(process.get(), INFINITE);
   DWORD code = 0;
-  if (!::GetExitCodeProcess(process.get(), &code)) return -1;
+  if (!::GetExitCodeProcess(process.get(), &code))
+    return -1;
   return static_cast<int>(code);
+}
+
+bool StartProgramUntilIdle(const std::wstring& commandLine, WORD showCommand, DWORD idleWaitMs) {
+  ScopedHandle process = StartProcess(commandLine, showCommand);
+  if (!process)
+    return false;
+  ::WaitForInputIdle(process.get(), idleWaitMs);
+  return true;
 }
 
 }  // namespace kolvar

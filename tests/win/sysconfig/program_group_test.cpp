@@ -1,0 +1,142 @@
+#include "sysconfig/program_group.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <set>
+
+#include "platform/files.h"
+#include "platform/text.h"
+#include "platform/unique_handle.h"
+#include "recording_shell.h"
+#include "toolkit/control.h"
+#include "toolkit/msg_dialog.h"
+#include "ui_driver.h"
+#include "win_test_support.h"
+
+namespace kolvar::sysconfig {
+namespace {
+
+using testing::EnvVar;
+using testing::ReadFile;
+using testing::Recorder;
+using testing::TempFolder;
+
+// Counts the "Eroare DDE!" dialogs shown while `action` runs, closing each by its only button.
+int CountDdeErrors(const std::function<void()>& action) {
+  std::atomic<bool> done{false};
+  // Distinct windows: a dialog may be hidden for a moment while it settles on the screen.
+  std::set<HWND> shown;
+  {
+    testing::UserScript user([&] {
+      while (!done) {
+        HWND dialog = testing::WaitForTitled(L"Eroare...", 200);
+        if (!dialog || !shown.insert(dialog).second)
+          continue;
+        auto* form = dynamic_cast<toolkit::TMessageForm*>(toolkit::TWinControl::FromHandle(dialog));
+        ASSERT_NE(nullptr, form);
+        ASSERT_EQ(1, form->ButtonCount());
+        // Clicked again should the first click come before the dialog takes input.
+        while (::IsWindowVisible(dialog)) {
+          testing::ClickControl(*form->FirstDefaultButton());
+          testing::WaitUntil([&] { return !::IsWindowVisible(dialog); }, 1000);
+        }
+      }
+    });
+    action();
+    // A second dialog would come right after the first.
+    testing::PumpFor(500);
+    done = true;
+  }
+  return static_cast<int>(shown.size());
+}
+
+// A program folder with blanks and a Romanian letter the ANSI code pages all have.
+const std::wstring kProgramDir = L"C:\\Program Files\\Contabilitate \u00EEn KOLVAR";
+const std::string kProgramDirAnsi = "C:\\Program Files\\Contabilitate \xEEn KOLVAR";
+
+std::string ExpectedExecute(bool optional) {
+  std::string items = "[AddItem(\"" + kProgramDirAnsi + "\\KOLVAR.EXE\", \"Kolvar\")]\r\n";
+  if (optional)
+    items += "[AddItem(\"" + kProgramDirAnsi + "\\VENTARI.EXE\", \"Ventari\")]\r\n" +
+             "[AddItem(\"" + kProgramDirAnsi + "\\LUNARIS.EXE\", \"Lunaris\")]\r\n" +
+             "[AddItem(\"" + kProgramDirAnsi + "\\TORNEVA.EXE\", \"Torneva\")]\r\n";
+  return "[CreateGroup(\"ProKOLVAR\")]\r\n" + items + "[ShowGroup(\"ProKOLVAR\",8)]\r\n" +
+         std::string(1, '\0');
+}
+
+TEST(ProgramGroup, SendsOneExecuteToAServerOfTheEmptyTopicOrOfProgman) {
+  TempFolder programs{L"programs"};
+  testing::WriteFile(programs / L"LUNARIS.EXE", "MZ");
+  testing::WriteFile(programs / L"TORNEVA.EXE", "MZ");
+  struct Case {
+    const wchar_t* mode;
+    const wchar_t* service;
+    const char* connects;
+  } cases[] = {
+      // The system shell refuses the empty topic, so the recorder alone answers it.
+      {L"empty", kProgManService, "<none>\r\n"},
+      // A shell that refuses the empty topic is asked for its documented one. The system shell
+      // would answer that too: the recorder has a name of its own here.
+      {L"progman", L"KolvarShell", "<none>\r\nPROGMAN\r\n"},
+  };
+  for (const auto& c : cases) {
+    Recorder recorder(c.mode, c.service);
+    recorder.Start();
+    EXPECT_EQ(0,
+              CountDdeErrors([&] { CreateProgramGroup(kProgramDir, programs.path(), c.service); }));
+    EXPECT_TRUE(recorder.Ended());
+    EXPECT_EQ(recorder.Connects(), c.connects) << testing::Narrow(c.mode);
+    EXPECT_EQ(recorder.Execute(1), ExpectedExecute(true)) << testing::Narrow(c.mode);
+    EXPECT_EQ(recorder.Execute(2), "<missing>");
+  }
+}
+
+TEST(ProgramGroup, StartsTheServerProgramWhenNoServerAnswers) {
+  // The client starts "<service> " from the folders programs are looked for in, the test's
+  // own folder first.
+  const std::wstring service = L"KolvarLateShell";
+  std::wstring copy = ExecutableFolder() + service + L".exe";
+  ASSERT_TRUE(CopyFileReplacing(ExecutableFolder() + L"dde_recorder.exe", copy));
+  TempFolder programs{L"programs"};
+  {
+    Recorder recorder(L"progman", service);
+    EXPECT_EQ(0,
+              CountDdeErrors([&] { CreateProgramGroup(kProgramDir, programs.path(), service); }));
+    testing::WaitForProcessesNamed(service + L".exe", 10000);
+    EXPECT_EQ(recorder.Connects(), "<none>\r\nPROGMAN\r\n");
+    EXPECT_EQ(recorder.Execute(1), ExpectedExecute(false));
+  }
+  {
+    // A server program that answers nothing: once it runs, both topics are tried again, and
+    // the user hears of it once.
+    Recorder recorder(L"none", service);
+    EnvVar lifetime(L"KOLVAR_DDE_LIFETIME", L"1000");
+    EXPECT_EQ(1,
+              CountDdeErrors([&] { CreateProgramGroup(kProgramDir, programs.path(), service); }));
+    testing::WaitForProcessesNamed(service + L".exe", 10000);
+    EXPECT_EQ(recorder.Connects(), "<none>\r\nPROGMAN\r\n");
+    EXPECT_EQ(recorder.Execute(1), "<missing>");
+  }
+  DeleteFileForced(copy);
+  // No server and no program of that name.
+  EXPECT_EQ(1, CountDdeErrors([&] {
+              CreateProgramGroup(kProgramDir, programs.path(), L"KolvarNoShellAnywhere");
+            }));
+}
+
+TEST(ProgramGroup, TheSystemShellMakesTheGroupFolder) {
+  wchar_t programsFolder[MAX_PATH] = {};
+  ASSERT_EQ(S_OK, ::SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, 0, programsFolder));
+  std::wstring group = JoinPath(programsFolder, L"ProKOLVAR");
+  testing::RemoveTree(group);
+  TempFolder programs{L"programs"};
+  EXPECT_EQ(0, CountDdeErrors([&] { CreateProgramGroup(kProgramDir, programs.path()); }));
+  EXPECT_TRUE(testing::WaitUntil([&] { return DirectoryExists(group); }, 10000))
+      << testing::Narrow(group);
+  testing::RemoveTree(group);
+}
+
+}  // namespace
+}  // namespace kolvar::sysconfig
