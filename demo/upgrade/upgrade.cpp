@@ -2,7 +2,14 @@
 // suite's database through the engine (alias "KOLVAR"), reports what each step does through
 // the caller's report procedure and records each step in UPGRADE.LOG in the database folder.
 // A step fails when a file named after it (STRUCTURI.ERR, LISTE.ERR, CONSTANTE.ERR) lies in
-// that folder.
+// that folder. Other files there make the library misbehave as outside libraries do, so that
+// the installer's defences can be seen at work:
+//   STRUCTURI.EXC, LISTE.EXC, CONSTANTE.EXC  the step raises a structured exception
+//                                            (kStepExceptionCode) after its first reports
+//   RAPORT.FARANUL                           report blocks hold the text without a closing NUL
+//   RAPORT.TARZIU                            half a second after a step returns, one more
+//                                            report comes ("Raport tarziu"), from a timer
+//   RAPORT.LENT                              each report is followed by 150 ms of work
 #include <windows.h>
 
 #include <cstring>
@@ -20,9 +27,16 @@ namespace engine = kolvar::engine;
 
 namespace {
 
+// The code of the structured exception a step raises when asked to.
+constexpr DWORD kStepExceptionCode = 0xE0C0FFEE;
+constexpr UINT kLateReportDelayMs = 500;
+
 kolvar::bootstrap::UpgradeReportProc g_report = nullptr;
 bool g_quick = false;
 bool g_lastStepOk = true;
+bool g_unterminatedReports = false;
+bool g_slowReports = false;
+std::wstring g_lateReportFolder;
 
 // The folder of alias `name` as the engine's configuration holds it; empty when the engine
 // does not start or has no such alias.
@@ -53,6 +67,25 @@ std::wstring AliasFolder(const std::string& name) {
   return folder;
 }
 
+// A block of `size` bytes whose bytes past `size` (where the heap leaves them in place) are
+// not zero: a reader that runs past the end of an unterminated text shows them.
+HGLOBAL AllocateWithoutZeroAfter(SIZE_T size) {
+  constexpr SIZE_T kSpare = 64;
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size + kSpare);
+  if (!block)
+    return nullptr;
+  if (void* bytes = ::GlobalLock(block)) {
+    std::memset(bytes, '#', size + kSpare);
+    ::GlobalUnlock(block);
+  }
+  HGLOBAL smaller = ::GlobalReAlloc(block, size, GMEM_MOVEABLE);
+  if (!smaller) {
+    ::GlobalFree(block);
+    return nullptr;
+  }
+  return smaller;
+}
+
 // Hands one line to the report procedure in a global memory block of ours.
 void Report(const std::wstring& line) {
   if (!g_report)
@@ -60,16 +93,22 @@ void Report(const std::wstring& line) {
   int size = ::WideCharToMultiByte(CP_ACP, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
   if (size <= 0)
     return;
-  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size));
+  // Without its NUL the block holds exactly the text's bytes.
+  SIZE_T blockSize = static_cast<SIZE_T>(g_unterminatedReports ? size - 1 : size);
+  HGLOBAL block = g_unterminatedReports ? AllocateWithoutZeroAfter(blockSize)
+                                        : ::GlobalAlloc(GMEM_MOVEABLE, blockSize);
   if (!block)
     return;
   if (void* text = ::GlobalLock(block)) {
-    ::WideCharToMultiByte(CP_ACP, 0, line.c_str(), -1, static_cast<char*>(text), size, nullptr,
-                          nullptr);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, line.c_str(), -1, bytes.data(), size, nullptr, nullptr);
+    std::memcpy(text, bytes.data(), blockSize);
     ::GlobalUnlock(block);
     g_report(block);
   }
   ::GlobalFree(block);
+  if (g_slowReports)
+    ::Sleep(150);
 }
 
 void AppendToLog(const std::wstring& folder, const std::string& line) {
@@ -80,23 +119,44 @@ void AppendToLog(const std::wstring& folder, const std::string& line) {
   kolvar::WriteFileBytes(path, text + line + "\r\n");
 }
 
+void CALLBACK LateReport(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  Report(L"Raport tarziu");
+  try {
+    AppendToLog(g_lateReportFolder, "Raport tarziu trimis");
+  } catch (...) {
+  }
+}
+
 struct Step {
   const wchar_t* title;
   const char* logName;
   const wchar_t* failFile;
+  const wchar_t* exceptionFile;
   std::vector<const wchar_t*> fullLines;
   std::vector<const wchar_t*> quickLines;
 };
 
 void RunStep(const Step& step) {
-  Report(step.title);
   std::wstring folder = AliasFolder("KOLVAR");
+  auto switched = [&](const wchar_t* name) {
+    return !folder.empty() && kolvar::FileExists(kolvar::JoinPath(folder, name));
+  };
+  g_unterminatedReports = switched(L"RAPORT.FARANUL");
+  g_slowReports = switched(L"RAPORT.LENT");
+  Report(step.title);
   if (folder.empty() || !kolvar::DirectoryExists(folder)) {
     Report(L"Nu găsesc baza de date KOLVAR.");
     g_lastStepOk = false;
     return;
   }
   Report(L"Baza de date: " + folder);
+  if (switched(step.exceptionFile)) {
+    AppendToLog(folder, std::string(step.logName) + ": exceptie");
+    g_lastStepOk = false;
+    ::RaiseException(kStepExceptionCode, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+  }
+
   for (const wchar_t* line : g_quick ? step.quickLines : step.fullLines)
     Report(line);
   bool ok = !kolvar::FileExists(kolvar::JoinPath(folder, step.failFile));
@@ -108,6 +168,10 @@ void RunStep(const Step& step) {
     ok = false;
   }
   g_lastStepOk = ok;
+  if (switched(L"RAPORT.TARZIU")) {
+    g_lateReportFolder = folder;
+    ::SetTimer(nullptr, 0, kLateReportDelayMs, &LateReport);
+  }
 }
 
 }  // namespace
@@ -134,6 +198,7 @@ __declspec(dllexport) void __stdcall DoStructureUpgrade() {
   RunStep({L"Verificare structuri",
            "Verificare structuri",
            L"STRUCTURI.ERR",
+           L"STRUCTURI.EXC",
            {L"Tabela CONTURI.DB: structură verificată.", L"Tabela PARTENERI.DB: câmp adăugat.",
             L"Tabela ÎNREG.DB: index refăcut."},
            {L"Verificare rapidă: structurile sunt la zi."}});
@@ -143,6 +208,7 @@ __declspec(dllexport) void __stdcall DoListUpgrade() {
   RunStep({L"Actualizare liste",
            "Actualizare liste",
            L"LISTE.ERR",
+           L"LISTE.EXC",
            {L"Lista de judeţe actualizată.", L"Lista de bănci actualizată."},
            {L"Verificare rapidă: listele sunt la zi."}});
 }
@@ -151,6 +217,7 @@ __declspec(dllexport) void __stdcall DoConstUpgrade() {
   RunStep({L"Actualizare constante",
            "Actualizare constante",
            L"CONSTANTE.ERR",
+           L"CONSTANTE.EXC",
            {L"Cota TVA verificată.", L"Salariul minim actualizat."},
            {L"Verificare rapidă: constantele sunt la zi."}});
 }

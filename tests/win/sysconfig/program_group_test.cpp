@@ -126,6 +126,24 @@ TEST(ProgramGroup, StartsTheServerProgramWhenNoServerAnswers) {
             }));
 }
 
+// Closes the folder windows the system shell opened (its show command opens the group), so
+// that they do not cover the windows of later tests.
+void CloseShellWindows() {
+  EnumWindows(
+      [](HWND window, LPARAM) -> BOOL {
+        wchar_t name[64] = {};
+        ::GetClassNameW(window, name, 64);
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        std::wstring cls = name;
+        if (process != ::GetCurrentProcessId() &&
+            (cls == L"ExplorerWClass" || cls == L"CabinetWClass" || cls == L"ExploreWClass"))
+          ::PostMessageW(window, WM_CLOSE, 0, 0);
+        return TRUE;
+      },
+      0);
+}
+
 TEST(ProgramGroup, TheSystemShellMakesTheGroupFolder) {
   wchar_t programsFolder[MAX_PATH] = {};
   ASSERT_EQ(S_OK, ::SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, 0, programsFolder));
@@ -135,6 +153,8 @@ TEST(ProgramGroup, TheSystemShellMakesTheGroupFolder) {
   EXPECT_EQ(0, CountDdeErrors([&] { CreateProgramGroup(kProgramDir, programs.path()); }));
   EXPECT_TRUE(testing::WaitUntil([&] { return DirectoryExists(group); }, 10000))
       << testing::Narrow(group);
+  testing::PumpFor(500);
+  CloseShellWindows();
   testing::RemoveTree(group);
 }
 

@@ -1,0 +1,259 @@
+// The database upgrade page driven by the sample upgrade library over the stand-in engine. The
+// library's switch files in the database folder make steps fail, report slowly or late, send
+// reports without a closing NUL, or raise an exception out of a step.
+#include "dbupgrade/upgrade_page.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <mutex>
+
+#include "bootstrap/install_state.h"
+#include "bootstrap/upgrade_library.h"
+#include "dbupgrade/upgrade_report.h"
+#include "engine_machine.h"
+#include "page_driving.h"
+#include "pages/task_line.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "platform/unique_handle.h"
+#include "toolkit/application.h"
+#include "ui_driver.h"
+
+namespace kolvar::dbupgrade {
+namespace {
+
+using namespace toolkit;
+using pages::TaskLineDone;
+using pages::TaskLinePending;
+using testing::ClickControl;
+using testing::ErrorReports;
+using testing::PressKey;
+using testing::TempFolder;
+using testing::UserScript;
+using testing::WaitForPage;
+using testing::WaitUntil;
+
+// The system's 8-bit form of `text` read back, as a report of it shows on the page.
+std::wstring AsReported(const std::wstring& text) {
+  int size = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
+  bytes.pop_back();
+  return AnsiToWide(bytes);
+}
+
+class UpgradePage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(ForceDirectories(data_));
+    testing::WriteFile(folder_ / L"IDAPI32.CFG",
+                       testing::AliasConfig("KOLVAR", "PARADOX", *WideToAnsiExact(data_)));
+    machine_.Register(folder_ / L"IDAPI32.CFG");
+    ASSERT_TRUE(bootstrap::BoundUpgradeLibrary().Bind(testing::DistFile(L"upgrade")));
+    // Each case starts from the library's own default.
+    bootstrap::BoundUpgradeLibrary().SetQuickVerif(FALSE);
+  }
+  void TearDown() override {
+    // A late report still pending must not find the library gone.
+    testing::PumpFor(700);
+    bootstrap::BoundUpgradeLibrary().Release();
+  }
+
+  void Switch(const wchar_t* name) { testing::WriteFile(data_ + L"\\" + name, ""); }
+  std::string Log() const { return testing::ReadFile(data_ + L"\\UPGRADE.LOG"); }
+  static bool Has(const std::string& text, const char* part) {
+    return text.find(part) != std::string::npos;
+  }
+  // Shows the closed page again to photograph how it was left.
+  static void Photograph(TUpgData& page, const wchar_t* name) {
+    page.Show();
+    testing::PumpFor(200);
+    testing::SaveArtifact(testing::CaptureWindow(page.HandleIfAllocated()), name);
+    page.Hide();
+  }
+
+  testing::EngineMachine machine_;
+  TempFolder folder_{L"upgpage"};
+  std::wstring data_ = folder_ / L"DATA";
+};
+
+TEST_F(UpgradePage, RunsEveryStepWhileTheUserWatches) {
+  Switch(L"RAPORT.LENT");
+  auto page = CreateForm<TUpgData>();
+  TUpgData* p = page.get();
+  EXPECT_EQ(8, bootstrap::State().PageIndex);
+  EXPECT_EQ(L"Asteapta...", p->L1->Caption());
+  EXPECT_FALSE(p->Lk1->Visible() || p->Lk2->Visible() || p->Lk3->Visible());
+  EXPECT_TRUE(p->Ck1->Checked() && p->Ck2->Checked() && p->Ck3->Checked());
+  EXPECT_TRUE(TaskLinePending(p->BStruct) && TaskLinePending(p->BLists) &&
+              TaskLinePending(p->BConst));
+  std::atomic<bool> buttonsDisabled{false};
+  std::atomic<bool> redDuringStep2{false};
+  UserScript user([&] {
+    ASSERT_TRUE(WaitForPage(*p));
+    ::Sleep(300);  // the page paints itself on its own thread
+    testing::SaveArtifact(testing::CaptureWindow(p->HandleIfAllocated()), L"upgrade-ready.png");
+    ClickControl(*p->BNext);
+    ASSERT_TRUE(WaitUntil([&] { return p->Lk1->Visible() && p->L1->Caption() != L"Asteapta..."; }));
+    ::Sleep(100);
+    buttonsDisabled = !p->BNext->Enabled() && !p->BBack->Enabled() && !p->BCancel->Enabled();
+    testing::SaveArtifact(testing::CaptureWindow(p->HandleIfAllocated()), L"upgrade-mid-step.png");
+    WaitUntil([&] { return p->Lk2->Visible(); });
+    redDuringStep2 = p->L1->Font().Color == clRed;
+  });
+  EXPECT_EQ(mrOk, p->ShowModal());
+  EXPECT_TRUE(buttonsDisabled);
+  EXPECT_TRUE(redDuringStep2);
+  EXPECT_TRUE(p->Lk1->Visible() && p->Lk2->Visible() && p->Lk3->Visible());
+  EXPECT_TRUE(TaskLineDone(p->BStruct) && TaskLineDone(p->BLists) && TaskLineDone(p->BConst));
+  EXPECT_FALSE(p->L1->Visible());
+  // The last report, its Romanian letters as the ANSI code page gives them.
+  EXPECT_EQ(AsReported(L"Operaţie încheiată cu succes."), p->L1->Caption());
+  EXPECT_EQ(Log(),
+            "Verificare structuri: reusit\r\nActualizare liste: reusit\r\n"
+            "Actualizare constante: reusit\r\n");
+}
+
+TEST_F(UpgradePage, RunsOnlyTheStepsLeftCheckedAndHidesTheMarkOfAFailedOne) {
+  Switch(L"RAPORT.LENT");
+  Switch(L"CONSTANTE.ERR");
+  auto page = CreateForm<TUpgData>();
+  TUpgData* p = page.get();
+  std::atomic<bool> mark3Seen{false};
+  UserScript user([&] {
+    ASSERT_TRUE(WaitForPage(*p));
+    // The step names are the boxes' handles.
+    ClickControl(*p->BStruct);
+    ClickControl(*p->BLists);
+    ClickControl(*p->BLists);
+    ClickControl(*p->Ck2);
+    ClickControl(*p->BNext);
+    mark3Seen = WaitUntil([&] { return p->Lk3->Visible(); });
+  });
+  EXPECT_EQ(mrOk, p->ShowModal());
+  EXPECT_FALSE(p->Ck1->Checked() || p->Ck2->Checked());
+  EXPECT_TRUE(mark3Seen) << "the mark shows while its step runs";
+  EXPECT_FALSE(p->Lk1->Visible() || p->Lk2->Visible() || p->Lk3->Visible());
+  EXPECT_TRUE(TaskLinePending(p->BStruct) && TaskLinePending(p->BLists));
+  EXPECT_TRUE(TaskLineDone(p->BConst));
+  EXPECT_EQ(clRed, p->L1->Font().Color);
+  EXPECT_EQ(Log(), "Actualizare constante: esuat\r\n");
+  Photograph(*p, L"upgrade-after-failing-step.png");
+}
+
+TEST_F(UpgradePage, ABoxClearedWhileAnEarlierStepReportsLeavesItsStepOut) {
+  Switch(L"RAPORT.LENT");
+  auto page = CreateForm<TUpgData>();
+  TUpgData* p = page.get();
+  UserScript user([&] {
+    ASSERT_TRUE(WaitForPage(*p));
+    ClickControl(*p->BNext);
+    ASSERT_TRUE(WaitUntil([&] { return p->Lk1->Visible(); }));
+    ClickControl(*p->BLists);
+  });
+  EXPECT_EQ(mrOk, p->ShowModal());
+  EXPECT_FALSE(p->Ck2->Checked());
+  EXPECT_FALSE(p->Lk2->Visible());
+  EXPECT_TRUE(TaskLinePending(p->BLists));
+  EXPECT_EQ(Log(), "Verificare structuri: reusit\r\nActualizare constante: reusit\r\n");
+}
+
+TEST_F(UpgradePage, AltQSwitchesQuickVerificationAndTheReportColour) {
+  auto page = CreateForm<TUpgData>();
+  TUpgData* p = page.get();
+  std::vector<std::pair<bool, TColor>> seen;
+  UserScript user([&] {
+    ASSERT_TRUE(WaitForPage(*p));
+    for (int i = 0; i < 3; ++i) {
+      PressKey('Q', ssAlt);
+      ::Sleep(150);
+      seen.push_back({p->QuickV, p->L1->Font().Color});
+    }
+    ClickControl(*p->BLists);
+    ClickControl(*p->BConst);
+    ClickControl(*p->BNext);
+  });
+  EXPECT_EQ(mrOk, p->ShowModal());
+  EXPECT_EQ(seen,
+            (std::vector<std::pair<bool, TColor>>{{true, clRed}, {false, clBlack}, {true, clRed}}));
+  // The library was left with quick verification on.
+  EXPECT_EQ(Log(), "Verificare structuri (rapid): reusit\r\n");
+}
+
+TEST_F(UpgradePage, ReportsNeverReachAPageThatIsGoneOrReadPastTheirBlock) {
+  // Before any page: read and dropped.
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, 8);
+  std::memcpy(::GlobalLock(block), "devreme", 8);
+  ::GlobalUnlock(block);
+  UpgradeReport(block);
+  EXPECT_EQ(nullptr, ReportLabel());
+
+  Switch(L"RAPORT.TARZIU");
+  Switch(L"RAPORT.FARANUL");
+  {
+    auto page = CreateForm<TUpgData>();
+    TUpgData* p = page.get();
+    EXPECT_EQ(p->L1, ReportLabel());
+    // A null block and one that cannot be locked change nothing.
+    UpgradeReport(nullptr);
+    ScopedGlobal empty(::GlobalAlloc(GMEM_MOVEABLE, 0));
+    UpgradeReport(empty.get());
+    EXPECT_EQ(L"Asteapta...", p->L1->Caption());
+    UpgradeReport(block);
+    EXPECT_EQ(L"devreme", p->L1->Caption());
+    UserScript user([&] {
+      ASSERT_TRUE(WaitForPage(*p));
+      ClickControl(*p->BLists);
+      ClickControl(*p->BConst);
+      ClickControl(*p->BNext);
+    });
+    EXPECT_EQ(mrOk, p->ShowModal());
+    // The library's blocks held no NUL: the text ends where the block does.
+    EXPECT_EQ(AsReported(L"Operaţie încheiată cu succes."), p->L1->Caption());
+  }
+  ::GlobalFree(block);
+  EXPECT_EQ(nullptr, ReportLabel());
+  // The library reports once more after the page is gone.
+  EXPECT_TRUE(testing::PumpUntil([&] { return Has(Log(), "Raport tarziu trimis"); }, 5000));
+}
+
+TEST_F(UpgradePage, AnExceptionOutOfAStepIsReportedAndThePageStaysOpen) {
+  Switch(L"LISTE.EXC");
+  ErrorReports errors;
+  auto page = CreateForm<TUpgData>();
+  TUpgData* p = page.get();
+  std::atomic<bool> stayedOpen{false}, buttonsBack{false}, marks{false}, panels{false};
+  UserScript user([&] {
+    ASSERT_TRUE(WaitForPage(*p));
+    ClickControl(*p->BNext);
+    ASSERT_TRUE(WaitUntil([&] { return !errors.Texts().empty(); }));
+    ::Sleep(300);  // the page paints itself on its own thread
+    ::Sleep(200);
+    stayedOpen = ::IsWindowVisible(p->HandleIfAllocated()) != FALSE;
+    buttonsBack = p->BNext->Enabled() && p->BBack->Enabled() && p->BCancel->Enabled();
+    marks = p->Lk1->Visible() && !p->Lk2->Visible() && !p->Lk3->Visible();
+    panels = TaskLineDone(p->BStruct) && TaskLinePending(p->BLists) && TaskLinePending(p->BConst);
+    testing::SaveArtifact(testing::CaptureWindow(p->HandleIfAllocated()),
+                          L"upgrade-after-exception.png");
+    // Continue again runs the checked steps, this time to the end.
+    ::DeleteFileW((data_ + L"\\LISTE.EXC").c_str());
+    ClickControl(*p->BNext);
+  });
+  EXPECT_EQ(mrOk, p->ShowModal());
+  ASSERT_EQ(1u, errors.Texts().size());
+  EXPECT_NE(std::wstring::npos, errors.Texts()[0].find(L"DoListUpgrade"))
+      << testing::Narrow(errors.Texts()[0]);
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_TRUE(buttonsBack);
+  EXPECT_TRUE(marks);
+  EXPECT_TRUE(panels);
+  EXPECT_EQ(Log(),
+            "Verificare structuri: reusit\r\nActualizare liste: exceptie\r\n"
+            "Verificare structuri: reusit\r\nActualizare liste: reusit\r\n"
+            "Actualizare constante: reusit\r\n");
+}
+
+}  // namespace
+}  // namespace kolvar::dbupgrade
