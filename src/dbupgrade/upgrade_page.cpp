@@ -175,8 +175,4 @@ void TUpgData::FormKeyDown(WORD& key, TShiftState shift) {
   TWizardPage::FormKeyDown(key, shift);
 }
 
-std::unique_ptr<TMForm> CreateUpgData() {
-  return CreateForm<TUpgData>();
-}
-
 }  // namespace kolvar::dbupgrade

@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <memory>
-
 #include "pages/wizard_page.h"
 #include "toolkit/actives.h"
 #include "toolkit/fmt_label.h"
@@ -61,8 +59,5 @@ class TUpgData : public pages::TWizardPage {
   toolkit::TActiveCheckBox* MakeStepBox(const wchar_t* name, int row);
   void SetButtonsEnabled(bool enabled);
 };
-
-// Creates the page (constructed, scaled, FormCreate run) for the wizard's page table.
-std::unique_ptr<toolkit::TMForm> CreateUpgData();
 
 }  // namespace kolvar::dbupgrade

@@ -56,8 +56,4 @@ void TConfig::BNextClick(TControl*) {
   BNext->SetEnabled(true);
 }
 
-std::unique_ptr<TMForm> CreateConfig() {
-  return CreateForm<TConfig>();
-}
-
 }  // namespace kolvar::sysconfig

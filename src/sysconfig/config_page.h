@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <functional>
-#include <memory>
 
 #include "pages/wizard_page.h"
 #include "toolkit/std_controls.h"
@@ -44,8 +43,5 @@ class TConfig : public pages::TWizardPage {
  private:
   toolkit::TPanel* MakeTaskLine(const wchar_t* name, const wchar_t* caption, int top);
 };
-
-// Creates the page (constructed, scaled, FormCreate run) for the wizard's page table.
-std::unique_ptr<toolkit::TMForm> CreateConfig();
 
 }  // namespace kolvar::sysconfig
