@@ -8,6 +8,7 @@
 #include "deploy/copy_pages.h"
 #include "pages/dirs.h"
 #include "pages/end_screen.h"
+#include "pages/find_app.h"
 #include "pages/itype.h"
 #include "toolkit/form.h"
 
@@ -28,6 +29,7 @@ PageTable InstallerPages() {
   pages[1] = &Make<pages::TDirs>;
   pages[2] = &Make<deploy::TCopy>;
   pages[4] = &Make<pages::TEndScreen>;
+  pages[6] = &Make<pages::TFindApp>;
   pages[7] = &Make<deploy::TUpgCopy>;
   return pages;
 }
