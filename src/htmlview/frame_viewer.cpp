@@ -671,6 +671,7 @@ std::unique_ptr<Document> TFrameViewer::ReadDocument(const std::wstring& path) c
 
 void TFrameViewer::Clear() {
   pending_ = Pending();
+  unplaced_.clear();
   for (TDocumentView* v : views_)
     delete v;
   views_.clear();
@@ -681,9 +682,7 @@ void TFrameViewer::Clear() {
   file_.clear();
 }
 
-bool TFrameViewer::LoadFromFile(const std::wstring& pathWithAnchor) {
-  std::wstring path, anchor;
-  ResolveLocalLink(L"", pathWithAnchor, path, anchor);
+bool TFrameViewer::LoadFromFile(const std::wstring& path, const std::wstring& anchor) {
   Clear();
   std::unique_ptr<Document> doc = ReadDocument(path);
   file_ = path;
@@ -701,9 +700,17 @@ bool TFrameViewer::LoadFromFile(const std::wstring& pathWithAnchor) {
     auto* view = new TDocumentView(this, this, L"");
     views_.push_back(view);
     root_.view = view;
-    view->SetDocument(std::move(doc), path);
+    unplaced_.push_back({view, std::move(doc), path});
   }
+  // Documents are laid out once their views have their places (and windows): laying them out
+  // before would be done again at once for the real width.
   BoundsChanged();
+  for (Unplaced& u : unplaced_) {
+    if (HandleAllocated())
+      u.view->Handle();
+    u.view->SetDocument(std::move(u.doc), u.path);
+  }
+  unplaced_.clear();
   if (!anchor.empty() && !views_.empty())
     views_.front()->ScrollToAnchor(anchor);
   Invalidate();
@@ -726,7 +733,7 @@ void TFrameViewer::AddLeaf(const std::wstring& path,
   into.view = view;
   if (!doc)
     doc = std::make_unique<Document>();
-  view->SetDocument(std::move(doc), path);
+  unplaced_.push_back({view, std::move(doc), path});
 }
 
 void TFrameViewer::BuildFrames(const Node* frameset,
@@ -907,11 +914,7 @@ void TFrameViewer::Navigate() {
       return;
     }
   }
-  LoadFromFile(p.anchor.empty() ? p.path : p.path + L"#" + p.anchor);
-  for (TDocumentView* v : views_) {
-    if (HandleAllocated())
-      v->Handle();
-  }
+  LoadFromFile(p.path, p.anchor);
   if (OnDocumentChange)
     OnDocumentChange(this);
 }

@@ -93,9 +93,9 @@ class TFrameViewer : public toolkit::TCustomControl {
   TFrameViewer(toolkit::TWinControl* parent, std::wstring name);
   ~TFrameViewer() override;
 
-  // Loads a local file (a "#name" after it scrolls to that anchor). False, and an empty view,
-  // when the file cannot be read.
-  bool LoadFromFile(const std::wstring& path);
+  // Loads the local file `path` and scrolls to the anchor `anchor` (without '#') when given.
+  // False, and an empty view, when the file cannot be read.
+  bool LoadFromFile(const std::wstring& path, const std::wstring& anchor = L"");
   // The title of the document shown (the frame document's title for frames).
   const std::wstring& DocumentTitle() const { return title_; }
   const std::wstring& CurrentFile() const { return file_; }
@@ -143,6 +143,13 @@ class TFrameViewer : public toolkit::TCustomControl {
   std::wstring file_;
   std::vector<TDocumentView*> views_;
   std::vector<std::unique_ptr<Document>> framesetDocs_;
+  // Views made by a load, waiting for their places before their documents are laid out.
+  struct Unplaced {
+    TDocumentView* view;
+    std::unique_ptr<Document> doc;
+    std::wstring path;
+  };
+  std::vector<Unplaced> unplaced_;
   FrameNode root_;
   bool framed_ = false;
   struct Pending {

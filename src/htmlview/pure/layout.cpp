@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <unordered_map>
 
 #include "htmlview/pure/table_widths.h"
 
@@ -291,8 +292,13 @@ class Layouter {
       case Tag::kA:
         if (const std::wstring* href = n->Attr("href")) {
           const std::wstring* target = n->Attr("target");
-          r_.links.push_back({*href, target ? *target : L""});
-          s.link = static_cast<int>(r_.links.size() - 1);
+          // A link laid out more than once (table cells are measured first) is one link.
+          auto known = linkOf_.find(n);
+          if (known == linkOf_.end()) {
+            r_.links.push_back({*href, target ? *target : L""});
+            known = linkOf_.emplace(n, static_cast<int>(r_.links.size() - 1)).first;
+          }
+          s.link = known->second;
           s.color = linkColor_;
           s.underline = true;
         }
@@ -1259,8 +1265,17 @@ class Layouter {
       need.first = c.col;
       need.span = c.colspan;
       int minExtent = 0, maxExtent = 0;
-      CellFlow(c, 0, nullptr, depth, minExtent);
-      CellFlow(c, kUnbounded, nullptr, depth, maxExtent);
+      // A cell's least and widest needs do not depend on where its table lies: measured once,
+      // they keep nested tables from being measured again for every pass of the cells around
+      // them.
+      auto known = needs_.find(c.node);
+      if (known == needs_.end()) {
+        CellFlow(c, 0, nullptr, depth, minExtent);
+        CellFlow(c, kUnbounded, nullptr, depth, maxExtent);
+        known = needs_.emplace(c.node, std::make_pair(minExtent, maxExtent)).first;
+      }
+      minExtent = known->second.first;
+      maxExtent = known->second.second;
       if (c.style.nowrap)
         minExtent = maxExtent;
       need.min = std::min(minExtent, kUnbounded) + cellExtra;
@@ -1288,7 +1303,8 @@ class Layouter {
     for (Cell& c : cells) {
       int w = colX[c.col + c.colspan] - spacing - colX[c.col];
       int extent = 0;
-      c.contentHeight = CellFlow(c, w - cellExtra, f.out ? &c.items : nullptr, depth, extent);
+      // While measuring, only widths matter: the cells' content is not laid out again.
+      c.contentHeight = f.out ? CellFlow(c, w - cellExtra, &c.items, depth, extent) : 0;
       if (c.rowspan == 1)
         rowH[c.row] = std::max(rowH[c.row], std::max(c.contentHeight + cellExtra, c.heightAttr));
     }
@@ -1365,6 +1381,8 @@ class Layouter {
   const LayoutOptions& opt_;
   LayoutResult& r_;
   std::vector<FontMetrics> metrics_;
+  std::unordered_map<const Node*, std::pair<int, int>> needs_;  // a cell's least and widest
+  std::unordered_map<const Node*, int> linkOf_;
   Rgb linkColor_ = kLinkColor;
 };
 

@@ -208,6 +208,28 @@ TEST(Layout, HostileTablesStayBounded) {
   EXPECT_FALSE(r.items.texts.empty());
 }
 
+TEST(Layout, NestedTablesAreMeasuredOnce) {
+  // Every cell is measured at its least and widest before it is laid out; without keeping
+  // those needs, ten nested tables would be measured thousands of times over.
+  class CountingMeasurer : public FixedMeasurer {
+   public:
+    int TextWidth(int font, const FontSpec& spec, const wchar_t* t, size_t n) override {
+      ++calls;
+      return FixedMeasurer::TextWidth(font, spec, t, n);
+    }
+    int calls = 0;
+  } m;
+  std::wstring html;
+  for (int i = 0; i < 10; ++i)
+    html += L"<table><tr><td><a href=x>a</a> b<td>";
+  html += L"end";
+  Document doc = ParseHtml(html);
+  LayoutOptions o;
+  LayoutResult r = LayoutDocument(doc, m, o);
+  EXPECT_LT(m.calls, 2000);
+  EXPECT_EQ(r.links.size(), 10u);  // one per link, however often it was laid out
+}
+
 TEST(ImageInfo, SizesFromHeadersAndPlausibility) {
   std::string gif = std::string("GIF89a\x0A\x00\x05\x00", 10) + std::string(20, '\0');
   ImageInfo g = ReadImageInfo(gif);
