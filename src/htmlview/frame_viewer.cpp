@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <unordered_map>
+#include <map>
 
 #include "htmlview/pure/charset.h"
 #include "htmlview/pure/image_info.h"
@@ -106,7 +106,7 @@ class ScreenFonts : public Measurer {
     ScopedFont font;
     FontMetrics metrics;
     std::vector<int> widths;
-    std::unordered_map<wchar_t, int> other;
+    std::map<wchar_t, int> other;
   };
   void Ensure(int font, const FontSpec& spec) {
     if (font < static_cast<int>(fonts_.size()) && fonts_[font].font)

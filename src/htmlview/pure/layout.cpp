@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <climits>
-#include <unordered_map>
+#include <map>
 
 #include "htmlview/pure/table_widths.h"
 
@@ -1381,8 +1381,8 @@ class Layouter {
   const LayoutOptions& opt_;
   LayoutResult& r_;
   std::vector<FontMetrics> metrics_;
-  std::unordered_map<const Node*, std::pair<int, int>> needs_;  // a cell's least and widest
-  std::unordered_map<const Node*, int> linkOf_;
+  std::map<const Node*, std::pair<int, int>> needs_;  // a cell's least and widest
+  std::map<const Node*, int> linkOf_;
   Rgb linkColor_ = kLinkColor;
 };
 
