@@ -198,6 +198,13 @@ const TBitmap* TTransImage::CurrentPicture() const {
   return Picture().get();
 }
 
+int TTransImage::CurrentPictureDpi() const {
+  // The holder's pictures are made for 96 dots per inch.
+  if (kindMic_ != mkCustom || kindMare_ != mtCustom || kindAlte_ != glCustom)
+    return 96;
+  return TImage::CurrentPictureDpi();
+}
+
 void TTransImage::SetKindMic(TMButtonKind kind) {
   kindMic_ = kind;
   kindMare_ = mtCustom;

@@ -106,6 +106,7 @@ class TTransImage : public TImage {
 
  protected:
   const TBitmap* CurrentPicture() const override;
+  int CurrentPictureDpi() const override;
 
  private:
   TMButtonKind kindMic_ = mkCustom;

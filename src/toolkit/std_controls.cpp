@@ -456,7 +456,24 @@ TImage::TImage(TWinControl* parent, std::wstring name) : TGraphicControl(parent,
 
 void TImage::SetPicture(TPicture picture) {
   picture_ = std::move(picture);
+  pictureDpi_ = PixelsPerInchOf(this);
   PictureChanged();
+}
+
+TPicture TImage::ShownPicture() const {
+  const TBitmap* current = CurrentPicture();
+  if (!current || current->Empty())
+    return nullptr;
+  // Scaled by the form's dots per inch over the picture's own.
+  int dpi = std::max(1, CurrentPictureDpi());
+  return ScaledPicture(*current, 1, ScaleValue(PixelsPerInchOf(this), 96, dpi));
+}
+
+void TImage::ScaleBy(int numerator, int denominator) {
+  TGraphicControl::ScaleBy(numerator, denominator);
+  // A strip's picture keeps whole cells, which may differ by a pixel from the bounds scaled.
+  if (autoSize_)
+    PictureChanged();
 }
 
 void TImage::SetAutoSize(bool value) {
@@ -465,20 +482,16 @@ void TImage::SetAutoSize(bool value) {
 }
 
 void TImage::PictureChanged() {
-  const TBitmap* current = CurrentPicture();
-  if (autoSize_ && current && !current->Empty()) {
-    TPicture shown = ScaledPicture(*current, 1, PixelsPerInchOf(this));
+  if (TPicture shown = ShownPicture(); autoSize_ && shown)
     SetBounds(Left(), Top(), shown->Width(), shown->Height());
-  }
   Invalidate();
 }
 
 void TImage::Paint(HDC dc) {
-  const TBitmap* current = CurrentPicture();
-  if (!current || current->Empty())
+  TPicture shown = ShownPicture();
+  if (!shown)
     return;
-  TPicture scaled = ScaledPicture(*current, 1, PixelsPerInchOf(this));
-  const TBitmap* picture = scaled.get();
+  const TBitmap* picture = shown.get();
   Box box = PictureRect(Width(), Height(), picture->Width(), picture->Height(), Stretch,
                         Proportional, Center);
   RECT dest{box.x, box.y, box.x + box.w, box.y + box.h};

@@ -196,13 +196,19 @@ class TGauge : public TGraphicControl {
   int progress_ = 0;
 };
 
-// A picture; with Transparent its top-left pixel's colour is left out.
+// A picture; with Transparent its top-left pixel's colour is left out. A picture is taken at
+// the dots per inch of the moment it is set: one set while the form is built (at 96) grows with
+// the form on a larger screen, one set after the form was scaled is drawn pixel for pixel.
 class TImage : public TGraphicControl {
  public:
   TImage(TWinControl* parent, std::wstring name);
 
   const TPicture& Picture() const { return picture_; }
   void SetPicture(TPicture picture);
+  // The picture as it is drawn on this screen (its size before Stretch), or null.
+  TPicture ShownPicture() const;
+  // With AutoSize, the control takes the size of the picture drawn at the new scale.
+  void ScaleBy(int numerator, int denominator) override;
   bool AutoSize() const { return autoSize_; }
   void SetAutoSize(bool value);
   bool Stretch = false;
@@ -213,13 +219,16 @@ class TImage : public TGraphicControl {
   void Paint(HDC dc) override;
 
  protected:
-  // The picture drawn now (derived controls choose among several).
+  // The picture drawn now (derived controls choose among several), and the dots per inch it
+  // was made for.
   virtual const TBitmap* CurrentPicture() const { return picture_.get(); }
+  virtual int CurrentPictureDpi() const { return pictureDpi_; }
   void PictureChanged();
   bool autoSize_ = false;
 
  private:
   TPicture picture_;
+  int pictureDpi_ = 96;
 };
 
 }  // namespace kolvar::toolkit

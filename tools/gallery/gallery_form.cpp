@@ -98,7 +98,7 @@ void BuildTitleBars(TPanel* p) {
     auto* image = new TTransImage(p, L"");
     image->SetAutoSize(false);
     image->SetBounds(500 + i * 60, 260, 43, 43);
-    image->Stretch = i > 0;
+    image->Stretch = true;
     image->Proportional = i > 0;
     image->Center = i > 1;
     image->SetKindMare(mtError);

@@ -255,6 +255,12 @@ class Auditor {
       }
       return;
     }
+    if (auto* image = dynamic_cast<TImage*>(c)) {
+      TPicture shown = image->ShownPicture();
+      if (shown && !image->Stretch)
+        Fits(path, "picture", SIZE{shown->Width(), shown->Height()}, c->Width(), c->Height());
+      return;
+    }
     if (auto* gauge = dynamic_cast<TGauge*>(c)) {
       if (gauge->ShowText)
         Fits(path, "\"100%\"", MeasureText(L"100%", c->Font(), DT_SINGLELINE), c->Width() - 2,
