@@ -9,7 +9,7 @@ import sys
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
     "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "msvcrt.dll", "msimg32.dll", "shlwapi.dll",
-    "version.dll", "winmm.dll", "uxtheme.dll",
+    "version.dll", "winmm.dll", "uxtheme.dll", "mpr.dll",
 }
 
 
