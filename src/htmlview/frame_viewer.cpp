@@ -65,12 +65,12 @@ class ScreenFonts : public Measurer {
  public:
   ScreenFonts() : dc_(nullptr) {}
 
-  FontMetrics Metrics(int font, const FontSpec& spec) override {
-    Ensure(font, spec);
+  FontMetrics Metrics(int font, const FontSpec& fontSpec) override {
+    Ensure(font, fontSpec);
     return fonts_[font].metrics;
   }
-  int TextWidth(int font, const FontSpec& spec, const wchar_t* text, size_t n) override {
-    Ensure(font, spec);
+  int TextWidth(int font, const FontSpec& fontSpec, const wchar_t* text, size_t n) override {
+    Ensure(font, fontSpec);
     int w = 0;
     for (size_t i = 0; i < n; ++i)
       w += Advance(font, text[i]);
@@ -108,22 +108,22 @@ class ScreenFonts : public Measurer {
     std::vector<int> widths;
     std::map<wchar_t, int> other;
   };
-  void Ensure(int font, const FontSpec& spec) {
+  void Ensure(int font, const FontSpec& fontSpec) {
     if (font < static_cast<int>(fonts_.size()) && fonts_[font].font)
       return;
     if (font >= static_cast<int>(fonts_.size()))
       fonts_.resize(font + 1);
     Entry& e = fonts_[font];
     LOGFONTW lf{};
-    lf.lfHeight = -std::clamp(spec.sizePx, 4, 200);
-    lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-    lf.lfItalic = spec.italic;
-    lf.lfUnderline = spec.underline;
-    lf.lfStrikeOut = spec.strike;
+    lf.lfHeight = -std::clamp(fontSpec.sizePx, 4, 200);
+    lf.lfWeight = fontSpec.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = fontSpec.italic;
+    lf.lfUnderline = fontSpec.underline;
+    lf.lfStrikeOut = fontSpec.strike;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfOutPrecision = OUT_TT_PRECIS;
     lf.lfQuality = DEFAULT_QUALITY;
-    lstrcpynW(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE);
+    lstrcpynW(lf.lfFaceName, fontSpec.face.c_str(), LF_FACESIZE);
     e.font.reset(::CreateFontIndirectW(&lf));
     if (!e.font)
       e.font.reset(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
@@ -778,8 +778,8 @@ void TFrameViewer::PlaceFrames(const FrameNode& node, RECT r) {
   bool byColumns = node.rows.empty() && !node.cols.empty();
   int whole = byColumns ? r.right - r.left : r.bottom - r.top;
   size_t count = node.children.size();
-  const std::wstring& spec = byColumns ? node.cols : node.rows;
-  std::vector<int> sizes = SplitFrameSizes(spec, std::max(0, whole));
+  const std::wstring& fontSpec = byColumns ? node.cols : node.rows;
+  std::vector<int> sizes = SplitFrameSizes(fontSpec, std::max(0, whole));
   // A frameset with both rows and columns fills its grid row by row.
   std::vector<int> cross;
   if (!node.rows.empty() && !node.cols.empty())

@@ -17,9 +17,11 @@ using namespace kolvar::htmlview;
 
 class FuzzMeasurer : public Measurer {
  public:
-  FontMetrics Metrics(int, const FontSpec& spec) override { return {spec.sizePx, spec.sizePx / 4}; }
-  int TextWidth(int, const FontSpec& spec, const wchar_t*, size_t n) override {
-    return static_cast<int>(n) * (spec.sizePx / 2 + 1);
+  FontMetrics Metrics(int, const FontSpec& fontSpec) override {
+    return {fontSpec.sizePx, fontSpec.sizePx / 4};
+  }
+  int TextWidth(int, const FontSpec& fontSpec, const wchar_t*, size_t n) override {
+    return static_cast<int>(n) * (fontSpec.sizePx / 2 + 1);
   }
   std::optional<std::pair<int, int>> ImageSize(const std::wstring& src) override {
     if (src.size() % 3 == 0)

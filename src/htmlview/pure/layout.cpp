@@ -187,19 +187,19 @@ class Layouter {
 
  private:
   int Font(const Computed& s) {
-    FontSpec spec;
-    spec.face = s.face;
-    spec.sizePx = s.sizePx;
-    spec.bold = s.bold;
-    spec.italic = s.italic;
-    spec.underline = s.underline;
-    spec.strike = s.strike;
+    FontSpec fontSpec;
+    fontSpec.face = s.face;
+    fontSpec.sizePx = s.sizePx;
+    fontSpec.bold = s.bold;
+    fontSpec.italic = s.italic;
+    fontSpec.underline = s.underline;
+    fontSpec.strike = s.strike;
     for (size_t i = r_.fonts.size(); i-- > 0;) {
-      if (r_.fonts[i] == spec)
+      if (r_.fonts[i] == fontSpec)
         return static_cast<int>(i);
     }
-    r_.fonts.push_back(spec);
-    metrics_.push_back(m_.Metrics(static_cast<int>(r_.fonts.size() - 1), spec));
+    r_.fonts.push_back(fontSpec);
+    metrics_.push_back(m_.Metrics(static_cast<int>(r_.fonts.size() - 1), fontSpec));
     return static_cast<int>(r_.fonts.size() - 1);
   }
   const FontMetrics& Metrics(int font) { return metrics_[font]; }

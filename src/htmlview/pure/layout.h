@@ -36,9 +36,9 @@ struct FontMetrics {
 class Measurer {
  public:
   virtual ~Measurer() = default;
-  // `font` is the index of `spec` in the layout's font table (stable for one layout).
-  virtual FontMetrics Metrics(int font, const FontSpec& spec) = 0;
-  virtual int TextWidth(int font, const FontSpec& spec, const wchar_t* text, size_t length) = 0;
+  // `font` is the index of `fontSpec` in the layout's font table (stable for one layout).
+  virtual FontMetrics Metrics(int font, const FontSpec& fontSpec) = 0;
+  virtual int TextWidth(int font, const FontSpec& fontSpec, const wchar_t* text, size_t length) = 0;
   // The size of the picture `src` (as written in the document), nothing when it cannot be read.
   virtual std::optional<std::pair<int, int>> ImageSize(const std::wstring& src) = 0;
 };

@@ -138,18 +138,18 @@ TableWidths ColumnWidths(const TableWidthInput& in) {
   return result;
 }
 
-std::vector<int> SplitFrameSizes(const std::wstring& spec, int total) {
+std::vector<int> SplitFrameSizes(const std::wstring& sizeList, int total) {
   struct Part {
     enum { kPixels, kPercent, kStar } kind;
     long long value;
   };
   std::vector<Part> parts;
   size_t start = 0;
-  while (start <= spec.size() && parts.size() < 64) {
-    size_t end = spec.find(',', start);
+  while (start <= sizeList.size() && parts.size() < 64) {
+    size_t end = sizeList.find(',', start);
     if (end == std::wstring::npos)
-      end = spec.size();
-    std::wstring item = spec.substr(start, end - start);
+      end = sizeList.size();
+    std::wstring item = sizeList.substr(start, end - start);
     start = end + 1;
     long long number = 0;
     bool digits = false;
@@ -174,7 +174,7 @@ std::vector<int> SplitFrameSizes(const std::wstring& spec, int total) {
       parts.push_back({Part::kPixels, number});
     else
       parts.push_back({Part::kStar, 1});
-    if (end == spec.size())
+    if (end == sizeList.size())
       break;
   }
   total = std::max(total, 0);

@@ -40,6 +40,6 @@ TableWidths ColumnWidths(const TableWidthInput& input);
 // The sizes of a frameset's rows or columns ("120, 30%, *, 2*") in `total` pixels. Fixed sizes
 // and percentages first, the rest shared by the stars by their weight; sizes that do not add up
 // are scaled to fill `total`. An empty list gives one part of the whole.
-std::vector<int> SplitFrameSizes(const std::wstring& spec, int total);
+std::vector<int> SplitFrameSizes(const std::wstring& sizeList, int total);
 
 }  // namespace kolvar::htmlview

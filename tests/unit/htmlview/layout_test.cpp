@@ -11,9 +11,9 @@ namespace {
 
 class FixedMeasurer : public Measurer {
  public:
-  FontMetrics Metrics(int, const FontSpec& spec) override { return {spec.sizePx, 4}; }
-  int TextWidth(int, const FontSpec& spec, const wchar_t*, size_t n) override {
-    return static_cast<int>(n) * (spec.bold ? 12 : 10);
+  FontMetrics Metrics(int, const FontSpec& fontSpec) override { return {fontSpec.sizePx, 4}; }
+  int TextWidth(int, const FontSpec& fontSpec, const wchar_t*, size_t n) override {
+    return static_cast<int>(n) * (fontSpec.bold ? 12 : 10);
   }
   std::optional<std::pair<int, int>> ImageSize(const std::wstring& src) override {
     if (src.find(L"missing") != std::wstring::npos)
@@ -213,9 +213,9 @@ TEST(Layout, NestedTablesAreMeasuredOnce) {
   // those needs, ten nested tables would be measured thousands of times over.
   class CountingMeasurer : public FixedMeasurer {
    public:
-    int TextWidth(int font, const FontSpec& spec, const wchar_t* t, size_t n) override {
+    int TextWidth(int font, const FontSpec& fontSpec, const wchar_t* t, size_t n) override {
       ++calls;
-      return FixedMeasurer::TextWidth(font, spec, t, n);
+      return FixedMeasurer::TextWidth(font, fontSpec, t, n);
     }
     int calls = 0;
   } m;

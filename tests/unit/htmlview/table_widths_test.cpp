@@ -156,7 +156,7 @@ TEST(ColumnWidths, NeverBelowLeastWidthsWhateverTheRoom) {
 
 TEST(FrameSizes, PixelsPercentAndStars) {
   struct {
-    const wchar_t* spec;
+    const wchar_t* sizeList;
     int total;
     std::vector<int> sizes;
   } cases[] = {
@@ -169,7 +169,7 @@ TEST(FrameSizes, PixelsPercentAndStars) {
       {L"0,0", 100, {50, 50}},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(SplitFrameSizes(c.spec, c.total), c.sizes);
+    EXPECT_EQ(SplitFrameSizes(c.sizeList, c.total), c.sizes);
   std::wstring many;
   for (int i = 0; i < 1000; ++i)
     many += L"*,";
