@@ -1,7 +1,9 @@
 #include "bootstrap/instructions_path.h"
 
+#include "platform/text.h"
+
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace kolvar::bootstrap {
 
@@ -9,11 +11,21 @@ std::wstring VersionFolderName(double version) {
   double magnitude = std::fabs(version);
   int integerDigits = magnitude < 1 ? 1 : static_cast<int>(std::floor(std::log10(magnitude))) + 1;
   int decimals = integerDigits >= 9 ? 0 : std::min(2, 9 - integerDigits);
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, version);
-  std::wstring out;
-  for (const char* p = text; *p; ++p)
-    out.push_back(*p == ',' ? L'.' : static_cast<wchar_t>(*p));
+  long long scale = decimals == 0 ? 1 : decimals == 1 ? 10 : 100;
+  // Rounded to `decimals` places as printf's "%.*f" rounds: the product is exact in the extended
+  // type, and a tie goes to the even neighbour.
+  long double scaled = static_cast<long double>(magnitude) * scale;
+  long double whole = std::floor(scaled);
+  long double rest = scaled - whole;
+  long long units = static_cast<long long>(whole);
+  if (rest > 0.5L || (rest == 0.5L && units % 2 != 0))
+    ++units;
+  std::wstring out = version < 0 && units != 0 ? L"-" : L"";
+  out += DecimalText(units / scale);
+  if (decimals > 0) {
+    std::wstring fraction = DecimalText(units % scale);
+    out += L'.' + std::wstring(decimals - fraction.size(), L'0') + fraction;
+  }
   return out;
 }
 

@@ -9,6 +9,7 @@
 #include "bootstrap/wizard_rules.h"
 #include "deploy/win_files.h"
 #include "platform/files.h"
+#include "platform/text.h"
 #include "toolkit/application.h"
 #include "toolkit/form.h"
 #include "toolkit/mesaj.h"
@@ -39,7 +40,7 @@ void PlaceOnScreen(toolkit::TMForm& page) {
 }  // namespace
 
 std::wstring MissingPageText(int position) {
-  return L"Pagina " + std::to_wstring(position) + L" a instalarii lipseste din program.";
+  return L"Pagina " + DecimalText(position) + L" a instalarii lipseste din program.";
 }
 
 void UnpackUpgradeLibrary() {

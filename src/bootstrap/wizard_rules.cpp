@@ -1,4 +1,5 @@
 #include "bootstrap/wizard_rules.h"
+#include "platform/text.h"
 
 #include <cmath>
 #include <cstdint>
@@ -54,11 +55,11 @@ Place PanouPlace(int clientWidth, int clientHeight, int panouWidth, int panouHei
 std::wstring VersionCaption(double version) {
   // Whole hundredths, formatted by hand so that no locale can change the separator.
   long long hundredths = std::llround(std::fabs(version) * 100);
-  std::wstring decimals = std::to_wstring(hundredths % 100);
+  std::wstring decimals = DecimalText(hundredths % 100);
   if (decimals.size() < 2)
     decimals.insert(0, 1, L'0');
   return std::wstring(L"ver.") + (version < 0 && hundredths != 0 ? L"-" : L"") +
-         std::to_wstring(hundredths / 100) + L"." + decimals;
+         DecimalText(hundredths / 100) + L"." + decimals;
 }
 
 std::wstring ClientQuestionText() {

@@ -53,11 +53,11 @@ bool PartNameLess(std::wstring_view a, std::wstring_view b) {
 }
 
 std::wstring DiskMarkerName(int n) {
-  return L"DISK" + std::to_wstring(n);
+  return L"DISK" + DecimalText(n);
 }
 
 std::wstring DiskPromptText(int n) {
-  return L"introdu discul de instalare cu numarul \r" + std::to_wstring(n);
+  return L"introdu discul de instalare cu numarul \r" + DecimalText(n);
 }
 
 bool ConfirmEntry(std::wstring_view name, bool programArchive) {

@@ -42,7 +42,7 @@ uint64_t Get64(const unsigned char* p) {
 }
 
 std::wstring Number(uint64_t value) {
-  return std::to_wstring(value);
+  return DecimalText(value);
 }
 
 // Sequential reading of a region through a window, for the central directory.

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
-#include <cwchar>
+#include <cstdint>
+
+#include "platform/text.h"
 
 namespace kolvar {
 
@@ -12,9 +14,8 @@ std::wstring FaultText(const wchar_t* what, unsigned long code, const void* addr
   const wchar_t* kind = code == EXCEPTION_ACCESS_VIOLATION ? L"acces nepermis la memorie"
                         : code == EXCEPTION_STACK_OVERFLOW ? L"stiva epuizata"
                                                            : L"exceptie";
-  wchar_t text[96];
-  std::swprintf(text, sizeof text / sizeof text[0], L": %ls 0x%08lX la adresa 0x%p", kind, code,
-                address);
+  std::wstring text = L": " + std::wstring(kind) + L" 0x" + HexText(code, 8) + L" la adresa 0x" +
+                      HexText(reinterpret_cast<std::uintptr_t>(address), 2 * sizeof address);
   return std::wstring(what ? what : L"Biblioteca externa") + text;
 }
 

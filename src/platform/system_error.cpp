@@ -1,4 +1,5 @@
 #include "platform/system_error.h"
+#include "platform/text.h"
 
 namespace kolvar {
 
@@ -8,16 +9,20 @@ std::wstring SystemMessage(DWORD code) {
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::wstring text;
-  if (length && buffer) text.assign(buffer, length);
-  if (buffer) ::LocalFree(buffer);
+  if (length && buffer)
+    text.assign(buffer, length);
+  if (buffer)
+    ::LocalFree(buffer);
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
     text.pop_back();
-  if (text.empty()) text = L"Eroare de sistem " + std::to_wstring(code);
+  if (text.empty())
+    text = L"Eroare de sistem " + DecimalText(code);
   return text;
 }
 
 void ThrowSystemError(DWORD code, const std::wstring& context) {
-  throw SystemError(code, context.empty() ? SystemMessage(code) : context + L": " + SystemMessage(code));
+  throw SystemError(code,
+                    context.empty() ? SystemMessage(code) : context + L": " + SystemMessage(code));
 }
 
 void ThrowLastError(const std::wstring& context) {

@@ -118,6 +118,32 @@ std::wstring JoinPath(std::wstring_view folder, std::wstring_view name) {
   return IncludeTrailingBackslash(folder) + std::wstring(name);
 }
 
+std::wstring DecimalText(long long value) {
+  // Work on the magnitude as unsigned so that the most negative value has a form too.
+  unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                           : static_cast<unsigned long long>(value);
+  wchar_t digits[24];
+  wchar_t* p = digits + sizeof digits / sizeof digits[0];
+  do {
+    *--p = static_cast<wchar_t>(L'0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0)
+    *--p = L'-';
+  return std::wstring(p, digits + sizeof digits / sizeof digits[0]);
+}
+
+std::wstring HexText(unsigned long long value, int digits) {
+  std::wstring out;
+  do {
+    out.insert(out.begin(), L"0123456789ABCDEF"[value & 0xF]);
+    value >>= 4;
+  } while (value != 0);
+  if (static_cast<int>(out.size()) < digits)
+    out.insert(0, digits - out.size(), L'0');
+  return out;
+}
+
 std::wstring AsciiUpper(std::wstring_view text) {
   std::wstring out(text);
   for (auto& c : out) {

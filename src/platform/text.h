@@ -19,6 +19,13 @@ std::wstring ExcludeTrailingBackslash(std::wstring_view path);
 // `folder` and `name` joined by exactly one backslash, whether or not `folder` ends with one.
 std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
 
+// `value` in decimal digits, with a leading minus sign when negative. The program formats its
+// numbers with these two rather than the C library's printf family, which would bring a whole
+// formatting engine into the program for a few integers.
+std::wstring DecimalText(long long value);
+// `value` in upper-case hexadecimal, padded with zeros to at least `digits` digits.
+std::wstring HexText(unsigned long long value, int digits = 1);
+
 // ASCII-only case mapping; other characters are left as they are.
 std::wstring AsciiUpper(std::wstring_view text);
 bool EqualsNoCaseAscii(std::wstring_view a, std::wstring_view b);

@@ -79,7 +79,7 @@ std::wstring NextUseCount(const std::optional<std::wstring>& stored) {
   }
   if (count < INT32_MAX)
     ++count;
-  return std::to_wstring(count);
+  return DecimalText(count);
 }
 
 std::vector<AliasEntry> SuiteAliases(std::wstring_view dataDir) {

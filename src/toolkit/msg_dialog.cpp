@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/text.h"
 #include "toolkit/application.h"
 #include "toolkit/buttons.h"
 #include "toolkit/fmt_label.h"
@@ -161,7 +162,7 @@ std::unique_ptr<TMessageForm> CreateMsgDialog(const std::wstring& text,
     int bit = layout.buttonBits[i];
     std::wstring name = DialogButtonName(KindCaption(DialogButtonKind(bit)));
     if (form->FindChild(name))
-      name += std::to_wstring(bit);
+      name += DecimalText(bit);
     auto* button = new TNiceButton(buttonPanel, name);
     button->SetKind(DialogButtonKind(bit));
     button->Default = bit == defaultButton;

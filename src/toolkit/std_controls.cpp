@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
 #include "toolkit/form.h"
 #include "toolkit/mesaj.h"
 #include "toolkit/pure/captions.h"
@@ -435,7 +436,7 @@ void TGauge::Paint(HDC dc) {
   FillSolid(dc, rest, back);
   if (!ShowText)
     return;
-  std::wstring text = std::to_wstring(percent) + L"%";
+  std::wstring text = DecimalText(percent) + L"%";
   UINT format = DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX;
   // The text reads in the back colour over the filled part and in the fore colour elsewhere.
   int saved = ::SaveDC(dc);

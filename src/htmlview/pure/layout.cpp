@@ -5,6 +5,7 @@
 #include <map>
 
 #include "htmlview/pure/table_widths.h"
+#include "platform/text.h"
 
 namespace kolvar::htmlview {
 
@@ -130,7 +131,7 @@ std::wstring OrderedLabel(int n, wchar_t type) {
     case 'I':
       return Roman(n, type == 'I') + L".";
     default:
-      return std::to_wstring(n) + L".";
+      return DecimalText(n) + L".";
   }
 }
 

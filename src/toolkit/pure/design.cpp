@@ -178,7 +178,7 @@ std::wstring PresetLines(const Design& d, int designNumber) {
       L"BVert_DATE=0\r\nBMP_DATE=?\r\n";
   for (const NumberKey& key : kNumberKeys) {
     int32_t value = key.value == V::kTipDesign ? designNumber : d.Get(key.value);
-    text += KeyName(key.pattern, kBuiltInSuffix) + L"=" + std::to_wstring(value) + L"\r\n";
+    text += KeyName(key.pattern, kBuiltInSuffix) + L"=" + DecimalText(value) + L"\r\n";
   }
   for (const FontKey& key : kFontKeys)
     text += KeyName(key.pattern, kBuiltInSuffix) + L"=" + d.Font(key.font) + L"\r\n";
@@ -232,7 +232,7 @@ Design ReadDesign(const IniText& ini,
 DesignSection DesignSectionFor(std::wstring_view fileName, int kind) {
   if (EqualsNoCaseAscii(fileName, L"DESIGNPKC.INI"))
     return {kPresetSection, kBuiltInSuffix};
-  return {kPresetSection + std::to_wstring(kind), kind == 1 ? L"LISTE" : L"DATE"};
+  return {kPresetSection + DecimalText(kind), kind == 1 ? L"LISTE" : L"DATE"};
 }
 
 std::wstring DesignPresetText(int designNumber, int kind) {
@@ -241,7 +241,7 @@ std::wstring DesignPresetText(int designNumber, int kind) {
   for (size_t i = 0; i < preset.count; ++i) {
     const DesignOverride& o = preset.overrides[i];
     overrides += KeyName(kNumberKeys[static_cast<int>(o.value)].pattern, kBuiltInSuffix) + L"=" +
-                 std::to_wstring(o.number) + L"\r\n";
+                 DecimalText(o.number) + L"\r\n";
   }
   // The overrides read over the base kind's fallbacks give the whole preset, derived colours
   // included; it is then written out key by key.

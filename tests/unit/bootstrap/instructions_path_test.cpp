@@ -20,6 +20,13 @@ TEST(InstructionsPath, VersionFolderHasTwoDecimalsAndAtMostNineDigits) {
   EXPECT_EQ(VersionFolderName(5.1), L"5.10");
   EXPECT_EQ(VersionFolderName(12345678.26), L"12345678.3");  // nine significant digits
   EXPECT_EQ(VersionFolderName(123456789.7), L"123456790");
+  // Rounded as printf rounds: exact ties to the even neighbour, carries into the whole part.
+  EXPECT_EQ(VersionFolderName(5.125), L"5.12");
+  EXPECT_EQ(VersionFolderName(5.375), L"5.38");
+  EXPECT_EQ(VersionFolderName(9.999), L"10.00");
+  EXPECT_EQ(VersionFolderName(0.07), L"0.07");
+  EXPECT_EQ(VersionFolderName(-2.5), L"-2.50");
+  EXPECT_EQ(VersionFolderName(0), L"0.00");
 }
 
 TEST(InstructionsPath, ReadMarkAppendsOneL) {

@@ -2,18 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace kolvar {
 namespace {
 
 TEST(Utf8, RoundTripsRomanianLettersAndAstralCharacters) {
-  const std::wstring text = L"\u0218tefan \u021Aar\u0103 \u00CEnv\u0103\u021B\u0103m\u00E2nt \U0001F600";
+  const std::wstring text =
+      L"\u0218tefan \u021Aar\u0103 \u00CEnv\u0103\u021B\u0103m\u00E2nt \U0001F600";
   EXPECT_EQ(Utf8ToWide(WideToUtf8(text)), text);
   EXPECT_EQ(WideToUtf8(L"\u0219"), "\xC8\x99");
 }
 
 TEST(Utf8, MalformedInputBecomesReplacementCharacters) {
-  EXPECT_EQ(Utf8ToWide("a\xC3"), L"a\uFFFD");          // cut short
-  EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\uFFFD\uFFFD");  // overlong "/"
+  EXPECT_EQ(Utf8ToWide("a\xC3"), L"a\uFFFD");                    // cut short
+  EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\uFFFD\uFFFD");            // overlong "/"
   EXPECT_EQ(Utf8ToWide("\xED\xA0\x80"), L"\uFFFD\uFFFD\uFFFD");  // surrogate
   EXPECT_EQ(Utf8ToWide("\xFF"), L"\uFFFD");
 }
@@ -25,6 +28,19 @@ TEST(Paths, JoinWithExactlyOneBackslash) {
   EXPECT_EQ(IncludeTrailingBackslash(L"C:\\A\\\\"), L"C:\\A\\");
   EXPECT_EQ(ExcludeTrailingBackslash(L"C:\\A\\"), L"C:\\A");
   EXPECT_EQ(IncludeTrailingBackslash(L""), L"");
+}
+
+TEST(Numbers, DecimalAndHexadecimalTextAtTheLimits) {
+  EXPECT_EQ(DecimalText(0), L"0");
+  EXPECT_EQ(DecimalText(7), L"7");
+  EXPECT_EQ(DecimalText(-42), L"-42");
+  EXPECT_EQ(DecimalText(1234567890123LL), L"1234567890123");
+  EXPECT_EQ(DecimalText(std::numeric_limits<long long>::min()), L"-9223372036854775808");
+  EXPECT_EQ(DecimalText(std::numeric_limits<long long>::max()), L"9223372036854775807");
+  EXPECT_EQ(HexText(0), L"0");
+  EXPECT_EQ(HexText(0xC0000005UL, 8), L"C0000005");
+  EXPECT_EQ(HexText(0x1F, 8), L"0000001F");
+  EXPECT_EQ(HexText(~0ULL), L"FFFFFFFFFFFFFFFF");
 }
 
 }  // namespace
