@@ -5,11 +5,13 @@
 #include <memory>
 
 #include "bootstrap/wizard.h"
+#include "dbupgrade/upgrade_page.h"
 #include "deploy/copy_pages.h"
 #include "pages/dirs.h"
 #include "pages/end_screen.h"
 #include "pages/find_app.h"
 #include "pages/itype.h"
+#include "sysconfig/config_page.h"
 #include "toolkit/form.h"
 
 namespace kolvar::bootstrap {
@@ -28,9 +30,11 @@ PageTable InstallerPages() {
   pages[0] = &Make<pages::TIType>;
   pages[1] = &Make<pages::TDirs>;
   pages[2] = &Make<deploy::TCopy>;
+  pages[3] = &Make<sysconfig::TConfig>;
   pages[4] = &Make<pages::TEndScreen>;
   pages[6] = &Make<pages::TFindApp>;
   pages[7] = &Make<deploy::TUpgCopy>;
+  pages[8] = &Make<dbupgrade::TUpgData>;
   return pages;
 }
 
