@@ -456,9 +456,16 @@ class Robot {
     ClickWindow(parent, control);
   }
 
-  // A real click in the middle of `control`, its page brought to the front first.
+  // A real click in the middle of `control`, its page brought to the front first. The click
+  // waits until the page is active: another program's window (the shell's group folder, which
+  // the configuration page opens) may hold the front, and a click that arrives while the page
+  // is still being activated can be lost.
   static void ClickWindow(HWND page, HWND control) {
-    ::SetForegroundWindow(page);
+    if (::GetForegroundWindow() != page) {
+      ::SetForegroundWindow(page);
+      WaitUntil([&] { return ::GetForegroundWindow() == page; }, 3000);
+      Settle(page);
+    }
     RECT r;
     ::GetWindowRect(control, &r);
     POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};

@@ -7,21 +7,13 @@
 #include <functional>
 #include <string>
 
+#include "page_driving.h"
 #include "toolkit/form.h"
 #include "ui_driver.h"
 
 namespace kolvar::pages {
 
-// Waits until `window` is the active window and its thread has handled what the display sent
-// on the way (under Wine the keyboard state is resynchronised when a window gains the display's
-// focus: a modifier pressed before that may be lost).
-inline void Settle(HWND window) {
-  testing::WaitUntil([&] { return ::GetForegroundWindow() == window; }, 2000);
-  ::Sleep(150);
-  DWORD_PTR ignored = 0;
-  ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 2000, &ignored);
-  ::Sleep(50);
-}
+using testing::Settle;
 
 // Places `page` as the wizard places its pages, shows it modally while `script` runs as the
 // user and returns the modal result.

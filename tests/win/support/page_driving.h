@@ -15,14 +15,28 @@
 
 namespace kolvar::testing {
 
-// Waits until `page` is on the screen and takes input.
+// Waits until `window` is the active window and its thread has handled what the display sent
+// on the way (under Wine the keyboard state is resynchronised when a window gains the display's
+// focus: a key or modifier pressed before that may be lost).
+inline void Settle(HWND window) {
+  WaitUntil([&] { return ::GetForegroundWindow() == window; }, 2000);
+  ::Sleep(150);
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 2000, &ignored);
+  ::Sleep(50);
+}
+
+// Waits until `page` is on the screen, takes input and has settled as the active window.
 inline bool WaitForPage(const toolkit::TMForm& page, DWORD timeoutMs = 5000) {
-  return WaitUntil(
+  bool ready = WaitUntil(
       [&] {
         HWND window = page.HandleIfAllocated();
         return window && ::IsWindowVisible(window) && ::IsWindowEnabled(window);
       },
       timeoutMs);
+  if (ready)
+    Settle(page.HandleIfAllocated());
+  return ready;
 }
 
 // Records the texts of the general error report while it lives.
