@@ -12,10 +12,12 @@ using namespace toolkit;
 
 namespace {
 
-// Rows of the three steps: mark, panel, box side by side.
+// Rows of the three steps: mark, panel, box side by side. The mark sits in the gap between the
+// Continue button (which ends at 149) and the panel: a windowed neighbour would hide part of it.
 constexpr int kRowTop = 48;
 constexpr int kRowHeight = 18;
-constexpr int kMarkLeft = 141;
+constexpr int kMarkLeft = 150;
+constexpr int kMarkWidth = 15;
 constexpr int kPanelLeft = 165;
 constexpr int kPanelWidth = 308;
 constexpr int kBoxLeft = 478;
@@ -53,7 +55,7 @@ TFmtLabel* TUpgData::MakeMark(const wchar_t* name, int row) {
   mark->SetCaption(L"%\u00FC");
   // Room for the mark and its shadow, whatever the label measured before it had a window.
   mark->SetAutoSize(false);
-  mark->SetBounds(kMarkLeft, kRowTop + row * kRowHeight - 1, 22, 20);
+  mark->SetBounds(kMarkLeft, kRowTop + row * kRowHeight - 1, kMarkWidth, 20);
   mark->SetVisible(false);
   return mark;
 }
@@ -129,6 +131,10 @@ void TUpgData::BNextClick(TControl*) {
         L1->Font().Color = clRed;
         L1->FontChanged();
       }
+      // The step itself runs without the message loop: the mark and the report line are
+      // drawn now, not when the step's first report arrives.
+      step.mark->Repaint();
+      L1->Repaint();
       CallGuarded(step.name, [&] { step.call(); });
       if (!CallGuarded(L"GetSemaforOK", [&] { return library.GetSemaforOK(); }))
         step.mark->Hide();

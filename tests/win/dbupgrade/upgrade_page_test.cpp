@@ -109,6 +109,18 @@ TEST_F(UpgradePage, RunsEveryStepWhileTheUserWatches) {
   EXPECT_TRUE(p->Lk1->Visible() && p->Lk2->Visible() && p->Lk3->Visible());
   EXPECT_TRUE(TaskLineDone(p->BStruct) && TaskLineDone(p->BLists) && TaskLineDone(p->BConst));
   EXPECT_FALSE(p->L1->Visible());
+  // Each mark is whole on the screen: no windowed control of the page covers any part of it.
+  for (TControl* mark : {p->Lk1, p->Lk2, p->Lk3})
+    for (TControl* other : {static_cast<TControl*>(p->BNext), static_cast<TControl*>(p->BBack),
+                            static_cast<TControl*>(p->BStruct), static_cast<TControl*>(p->BLists),
+                            static_cast<TControl*>(p->BConst)}) {
+      const TRect& a = mark->BoundsRect();
+      const TRect& b = other->BoundsRect();
+      EXPECT_FALSE(a.Left < b.Left + b.Width && b.Left < a.Left + a.Width &&
+                   a.Top < b.Top + b.Height && b.Top < a.Top + a.Height)
+          << mark->Name().c_str() << " under " << other->Name().c_str();
+    }
+  Photograph(*p, L"upgrade-done.png");
   // The last report, its Romanian letters as the ANSI code page gives them.
   EXPECT_EQ(AsReported(L"Operaţie încheiată cu succes."), p->L1->Caption());
   EXPECT_EQ(Log(),
