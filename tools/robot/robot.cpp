@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <cwctype>
 #include <functional>
 #include <map>
@@ -134,6 +135,61 @@ void SendMouse(DWORD flags, POINT at) {
   input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
   ::SendInput(1, &input, sizeof(input));
   ::Sleep(40);
+}
+
+// A real double click at `at` (screen coordinates).
+void DoubleClickAt(POINT at) {
+  SendMouse(0, at);
+  for (int i = 0; i < 2; ++i) {
+    SendMouse(MOUSEEVENTF_LEFTDOWN, at);
+    SendMouse(MOUSEEVENTF_LEFTUP, at);
+  }
+}
+
+// The index of the item of a list box (LB_*) or combo box (CB_*) whose text is `text`, ignoring
+// case; -1 when none.
+int FindItem(HWND list, bool combo, const std::wstring& text) {
+  int count = static_cast<int>(::SendMessageW(list, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
+  std::wstring wanted = AsciiUpper(text);
+  for (int i = 0; i < count; ++i) {
+    int length =
+        static_cast<int>(::SendMessageW(list, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i, 0));
+    if (length <= 0)
+      continue;
+    std::wstring item(length + 1, L'\0');
+    ::SendMessageW(list, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(&item[0]));
+    item.resize(std::wcslen(item.c_str()));
+    // A drive line carries the volume label after the letter: "c: [SISTEM]".
+    std::wstring upper = AsciiUpper(item);
+    if (upper == wanted || (combo && upper.compare(0, wanted.size() + 1, wanted + L" ") == 0))
+      return i;
+  }
+  return -1;
+}
+
+// Brings item `index` of a list box into view and gives its middle in screen coordinates.
+POINT ItemPoint(HWND list, int index) {
+  RECT client, item{};
+  ::GetClientRect(list, &client);
+  ::SendMessageW(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+  if (item.top < client.top || item.bottom > client.bottom) {
+    // Scrolled to as a user would with the scroll bar.
+    ::SendMessageW(list, LB_SETTOPINDEX, index, 0);
+    ::Sleep(100);
+    ::SendMessageW(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+  }
+  POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+  ::ClientToScreen(list, &at);
+  return at;
+}
+
+// The dropped-down list of a combo box: a top-level window of the combo's own thread.
+HWND DroppedList(HWND combo) {
+  DWORD thread = ::GetWindowThreadProcessId(combo, nullptr);
+  for (HWND window : TopLevelWindows())
+    if (ClassOf(window) == L"ComboLBox" && ::GetWindowThreadProcessId(window, nullptr) == thread)
+      return window;
+  return nullptr;
 }
 
 void SendKey(WORD key, bool up) {
@@ -456,16 +512,58 @@ class Robot {
     ClickWindow(parent, control);
   }
 
-  // A real click in the middle of `control`, its page brought to the front first. The click
-  // waits until the page is active: another program's window (the shell's group folder, which
-  // the configuration page opens) may hold the front, and a click that arrives while the page
-  // is still being activated can be lost.
-  static void ClickWindow(HWND page, HWND control) {
+  void Choose(const std::wstring& text) {
+    HWND page = Current();
+    bool done = false;
+    WaitUntil(
+        [&] {
+          for (HWND child : Descendants(page)) {
+            std::wstring cls = AsciiUpper(ClassOf(child));
+            bool combo = cls.find(L"COMBOBOX") != std::wstring::npos;
+            if (!combo && cls.find(L"LISTBOX") == std::wstring::npos)
+              continue;
+            int index = FindItem(child, combo, text);
+            if (index < 0)
+              continue;
+            if (!combo) {
+              BringToFront(page);
+              DoubleClickAt(ItemPoint(child, index));
+            } else {
+              ClickWindow(page, child);
+              HWND dropped = nullptr;
+              WaitUntil([&] { return (dropped = DroppedList(child)) != nullptr; }, 3000);
+              if (!dropped)
+                throw Failure{L"the list of the drop-down box does not open"};
+              POINT at = ItemPoint(dropped, index);
+              SendMouse(0, at);
+              SendMouse(MOUSEEVENTF_LEFTDOWN, at);
+              SendMouse(MOUSEEVENTF_LEFTUP, at);
+            }
+            Settle(page);
+            done = true;
+            return true;
+          }
+          return false;
+        },
+        10000);
+    if (!done)
+      throw Failure{L"no list of \"" + TextOf(page) + L"\" holds \"" + text + L"\""};
+  }
+
+  static void BringToFront(HWND page) {
     if (::GetForegroundWindow() != page) {
       ::SetForegroundWindow(page);
       WaitUntil([&] { return ::GetForegroundWindow() == page; }, 3000);
       Settle(page);
     }
+  }
+
+  // A real click in the middle of `control`, its page brought to the front first. The click
+  // waits until the page is active: another program's window (the shell's group folder, which
+  // the configuration page opens) may hold the front, and a click that arrives while the page
+  // is still being activated can be lost.
+  static void ClickWindow(HWND page, HWND control) {
+    BringToFront(page);
     RECT r;
     ::GetWindowRect(control, &r);
     POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -550,6 +648,11 @@ class Robot {
         Click(w[1], w[2], 10000);
       else
         Click(L"", w[1], 10000);
+    } else if (verb == L"choose") {
+      // An item of a list on the page chosen as a user chooses it: a folder of a list box
+      // double-clicked (opened), a line of a drop-down list picked from the dropped list.
+      Need(w, 2, L"choose ITEM");
+      Choose(w[1]);
     } else if (verb == L"field") {
       // The N-th edit field of the page, counted in reading order (top to bottom, then left to
       // right), clicked as a user puts the cursor in it.
