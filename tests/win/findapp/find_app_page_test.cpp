@@ -11,6 +11,7 @@
 #include "bootstrap/install_state.h"
 #include "bootstrap/upgrade_library.h"
 #include "find_app_files.h"
+#include "page_driving.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "toolkit/application.h"
@@ -252,7 +253,7 @@ TDirDialog* WaitForPicker() {
   HWND window = testing::WaitForTitled(L"Alegeti calea!");
   if (!window || !WaitForWindow(window))
     return nullptr;
-  ::Sleep(100);
+  testing::Settle(window);
   return dynamic_cast<TDirDialog*>(TWinControl::FromHandle(window));
 }
 
@@ -284,7 +285,7 @@ TEST_F(FindAppPage, ThePickerCorrectsTheProgramFolder) {
   std::wstring verdictEmpty, verdictFound, afterCancel;
   bool nextAfterEmpty = true, nextAfterFound = false, nextAfterCancel = false;
   Run(*page, [&] {
-    WaitUntil([&] { return ::GetForegroundWindow() == page->HandleIfAllocated(); }, 2000);
+    testing::Settle(page->HandleIfAllocated());
     // By keyboard, from the label's accelerator, before any search: a folder without the
     // program is refused.
     PressKey('P', ssAlt);
