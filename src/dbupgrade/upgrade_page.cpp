@@ -21,6 +21,7 @@ constexpr int kMarkWidth = 15;
 constexpr int kPanelLeft = 165;
 constexpr int kPanelWidth = 308;
 constexpr int kBoxLeft = 478;
+constexpr int kBoxWidth = 22;  // the whole cell of the check mark picture
 
 }  // namespace
 
@@ -55,7 +56,7 @@ TFmtLabel* TUpgData::MakeMark(const wchar_t* name, int row) {
   mark->SetCaption(L"%\u00FC");
   // Room for the mark and its shadow, whatever the label measured before it had a window.
   mark->SetAutoSize(false);
-  mark->SetBounds(kMarkLeft, kRowTop + row * kRowHeight - 1, kMarkWidth, 20);
+  mark->SetBounds(kMarkLeft, kRowTop + row * kRowHeight - 1, kMarkWidth, kRowHeight);
   mark->SetVisible(false);
   return mark;
 }
@@ -76,7 +77,7 @@ TPanel* TUpgData::MakeStepPanel(const wchar_t* name, const wchar_t* caption, int
 
 TActiveCheckBox* TUpgData::MakeStepBox(const wchar_t* name, int row) {
   auto* box = new TActiveCheckBox(this, name);
-  box->SetBounds(kBoxLeft, kRowTop + row * kRowHeight, 18, kRowHeight);
+  box->SetBounds(kBoxLeft, kRowTop + row * kRowHeight, kBoxWidth, kRowHeight);
   box->SetParentColor(true);
   box->Font().Color = clRed;
   box->FontChanged();

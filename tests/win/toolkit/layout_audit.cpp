@@ -79,8 +79,9 @@ SIZE LineOf(const TMarkControl& mark) {
   TPicture picture = Shown(&mark, own, cells);
   int cw = picture ? picture->Width() / cells : 0, ch = picture ? picture->Height() : 0;
   SIZE text = MeasureAccelCaption(mark.Caption(), mark.Font());
-  return SIZE{cw + ScaleValue(4, PixelsPerInchOf(&mark), 96) + text.cx,
-              std::max<int>(ch, TextHeight(mark.Font()))};
+  // The gap between the mark and its text is drawn only when there is a text.
+  int gap = mark.Caption().empty() ? 0 : ScaleValue(4, PixelsPerInchOf(&mark), 96);
+  return SIZE{cw + gap + text.cx, std::max<int>(ch, TextHeight(mark.Font()))};
 }
 
 class Auditor {
