@@ -6,6 +6,7 @@
 #include <atomic>
 #include <set>
 
+#include "page_driving.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/unique_handle.h"
@@ -37,8 +38,16 @@ int CountDdeErrors(const std::function<void()>& action) {
         auto* form = dynamic_cast<toolkit::TMessageForm*>(toolkit::TWinControl::FromHandle(dialog));
         ASSERT_NE(nullptr, form);
         ASSERT_EQ(1, form->ButtonCount());
-        // Clicked again should the first click come before the dialog takes input.
-        while (::IsWindowVisible(dialog)) {
+        // Brought to the front and clicked again should the first click come before the
+        // dialog takes input or land on another program's window (the shell's folder windows).
+        for (int tries = 0; ::IsWindowVisible(dialog); ++tries) {
+          if (tries == 20) {
+            ADD_FAILURE() << "the error dialog does not take the click";
+            ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+            break;
+          }
+          ::SetForegroundWindow(dialog);
+          testing::Settle(dialog);
           testing::ClickControl(*form->FirstDefaultButton());
           testing::WaitUntil([&] { return !::IsWindowVisible(dialog); }, 1000);
         }
