@@ -35,22 +35,31 @@ function(kolvar_unit_tests name)
                        PROPERTIES LABELS unit)
 endfunction()
 
-# kolvar_win_tests(<name> SOURCES ... LIBS ... [GROUP <prefix group>] [SERIAL] [LOCK <name>]
+# kolvar_win_tests(<name> SOURCES ... LIBS ... [GROUP <prefix group>] [SERIAL] [X86] [LOCK <name>]
 #                  [FIXTURE <name>]):
 # a GoogleTest program run under Wine. GROUP names a Wine prefix copied from the base one for
 # isolation (its drives, registry and display settings are the group's own); SERIAL keeps its
 # cases from running beside other tests (they drive windows and the mouse); LOCK keeps its
 # cases from running beside other cases holding the same lock (they share machine-wide state
 # such as HKEY_LOCAL_MACHINE keys of their group's prefix); FIXTURE names a CTest fixture whose
-# setup test prepares the group's prefix from outside Wine before any case runs.
+# setup test prepares the group's prefix from outside Wine before any case runs. X86 marks a
+# program whose subject behaves differently on 32-bit x86 (calling conventions, the exception
+# chain, the floating-point state, the 32-bit registry view): its cases also carry the label
+# "x86", and a build with KOLVAR_WIN_TESTS=X86 makes only such programs.
 function(kolvar_win_tests name)
-  cmake_parse_arguments(T "SERIAL" "GROUP;LOCK;FIXTURE" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL;X86" "GROUP;LOCK;FIXTURE" "SOURCES;LIBS" ${ARGN})
   if(NOT WIN32 OR NOT KOLVAR_WIN_TESTS)
+    return()
+  endif()
+  if(KOLVAR_WIN_TESTS STREQUAL "X86" AND NOT T_X86)
     return()
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} win_test_support GTest::gtest_main)
   set(props LABELS win)
+  if(T_X86)
+    set(props LABELS "win;x86")
+  endif()
   # Under Wine the repository is drive S: (see scripts/wine-prefix).
   file(RELATIVE_PATH dist_rel ${CMAKE_SOURCE_DIR} ${KOLVAR_DIST_DIR})
   file(RELATIVE_PATH bin_rel ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
@@ -84,5 +93,22 @@ endfunction()
 function(kolvar_export_plain_names target)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     target_link_options(${target} PRIVATE -Wl,--kill-at)
+  endif()
+endfunction()
+
+# kolvar_xp_program(<target>): a program or library we ship, which must start on Windows XP SP3.
+# It gets the import slot that keeps the posix-thread runtime's GetTickCount64 off its import
+# list, and in the 32-bit build every import it has is checked against what XP offers after
+# each link (the build fails and names the function).
+function(kolvar_xp_program target)
+  if(NOT WIN32)
+    return()
+  endif()
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/src/platform/xp_imports.cpp)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/product/check_xp_imports.py
+              --compiler ${CMAKE_CXX_COMPILER} $<TARGET_FILE:${target}>
+      VERBATIM)
   endif()
 endfunction()
