@@ -137,7 +137,19 @@ struct Step {
   std::vector<const wchar_t*> quickLines;
 };
 
+// What the run-time library of the real upgrade library's language does when it starts and
+// when its code runs: floating point in single precision with the division-by-zero and invalid
+// operation exceptions unmasked, for the x87 unit and for SSE. The installer must keep its own
+// settings around every call into the library.
+void TakeOverFloatingPoint() {
+  unsigned short x87 = 0x007A;  // precision 24 bits; zero divide and invalid unmasked
+  unsigned int sse = 0x1D00;    // zero divide and invalid unmasked
+  asm volatile("fldcw %0" : : "m"(x87));
+  asm volatile("ldmxcsr %0" : : "m"(sse));
+}
+
 void RunStep(const Step& step) {
+  TakeOverFloatingPoint();
   std::wstring folder = AliasFolder("KOLVAR");
   auto switched = [&](const wchar_t* name) {
     return !folder.empty() && kolvar::FileExists(kolvar::JoinPath(folder, name));
@@ -230,8 +242,12 @@ __declspec(dllexport) void __stdcall SetQuickVerif(BOOL quick) {
   g_quick = quick != FALSE;
 }
 
-__declspec(dllexport) BOOL __stdcall GetSemaforOK() {
-  return g_lastStepOk ? TRUE : FALSE;
+// A one-byte boolean in the lowest byte; the rest of the register holds what happened to be
+// there, as the real library's language leaves it.
+__declspec(dllexport) DWORD __stdcall GetSemaforOK() {
+  static DWORD leftOver = 0x5A3C0F00;
+  leftOver = leftOver * 2654435761u + 0x100;
+  return (leftOver & 0xFFFFFF00u) | (g_lastStepOk ? 1 : 0);
 }
 
 }  // extern "C"
@@ -246,3 +262,9 @@ static_assert(std::is_same_v<decltype(&DoConstUpgrade), upgrade::UpgradeStepProc
 static_assert(std::is_same_v<decltype(&SetReportProc), upgrade::SetReportProcProc>);
 static_assert(std::is_same_v<decltype(&SetQuickVerif), upgrade::SetQuickVerifProc>);
 static_assert(std::is_same_v<decltype(&GetSemaforOK), upgrade::GetSemaforOKProc>);
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
+  if (reason == DLL_PROCESS_ATTACH)
+    TakeOverFloatingPoint();
+  return TRUE;
+}

@@ -26,9 +26,16 @@ typedef void(__stdcall* UpgradeStepProc)();
 typedef void(__stdcall* SetReportProcProc)(UpgradeReportProc report);
 // Quick verification on (TRUE) or off.
 typedef void(__stdcall* SetQuickVerifProc)(BOOL quick);
-// TRUE when the last step ended well.
-typedef BOOL(__stdcall* GetSemaforOKProc)();
+// Whether the last step ended well, as a one-byte boolean: the library's language returns it
+// in the lowest byte of the result register and leaves the other bytes as they happened to be.
+// Read it with StepEndedWell.
+typedef DWORD(__stdcall* GetSemaforOKProc)();
 
 }  // extern "C"
+
+// The boolean GetSemaforOK returned: its low byte alone.
+inline bool StepEndedWell(DWORD result) {
+  return (result & 0xFF) != 0;
+}
 
 }  // namespace kolvar::bootstrap

@@ -137,7 +137,8 @@ void TUpgData::BNextClick(TControl*) {
       step.mark->Repaint();
       L1->Repaint();
       CallGuarded(step.name, [&] { step.call(); });
-      if (!CallGuarded(L"GetSemaforOK", [&] { return library.GetSemaforOK(); }))
+      if (!bootstrap::StepEndedWell(
+              CallGuarded(L"GetSemaforOK", [&] { return library.GetSemaforOK(); })))
         step.mark->Hide();
       MarkStepDone(step.panel);
     }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/foreign_call.h"
 #include "platform/unique_handle.h"
 #include "toolkit/application.h"
 #include "toolkit/std_controls.h"
@@ -43,6 +44,8 @@ std::optional<std::string> ReadReportBlock(HGLOBAL block) noexcept {
 }
 
 void __stdcall UpgradeReport(HGLOBAL text) noexcept {
+  // Called from inside a step: the library's floating-point settings are not ours.
+  OwnFloatingPointScope ownFloatingPoint;
   try {
     std::optional<std::string> bytes = ReadReportBlock(text);
     toolkit::TLabel* label = g_reportLabel;

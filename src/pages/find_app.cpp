@@ -7,6 +7,7 @@
 #include "pages/dir_dialog.h"
 #include "pages/pure/find_app_rules.h"
 #include "platform/files.h"
+#include "platform/foreign_call.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "toolkit/application.h"
@@ -33,7 +34,7 @@ std::wstring KolvarAliasPath() {
   if (!get)
     return L"";
   wchar_t buffer[bootstrap::kAliasPathBufferSize] = L"KOLVAR";
-  get(buffer);
+  CallGuarded(L"GetAliasPath", [&] { get(buffer); });
   // The library may fill the whole buffer: the text ends at the first NUL or at its end.
   buffer[bootstrap::kAliasPathBufferSize - 1] = L'\0';
   return buffer;

@@ -27,6 +27,40 @@ constexpr DWORD kUnwindFlags = 0x2 | 0x4 | 0x20 | 0x40;
 ForeignCallError::ForeignCallError(const wchar_t* what, unsigned long code, const void* address)
     : Error(FaultText(what, code, address)), code_(code), address_(address) {}
 
+FloatingPointState::FloatingPointState() noexcept {
+  asm volatile("fnstcw %0" : "=m"(x87Control_));
+  asm volatile("stmxcsr %0" : "=m"(sseControl_));
+}
+
+namespace {
+// The settings in force when the outermost guarded call began; depth counts the nesting.
+thread_local int g_guardDepth = 0;
+thread_local FloatingPointState g_ownState;
+
+// Keeps the program's own settings while guarded calls nest.
+class GuardDepth {
+ public:
+  GuardDepth() noexcept {
+    if (g_guardDepth++ == 0)
+      g_ownState = FloatingPointState();
+  }
+  ~GuardDepth() { --g_guardDepth; }
+};
+}  // namespace
+
+OwnFloatingPointScope::OwnFloatingPointScope() noexcept {
+  if (g_guardDepth > 0)
+    g_ownState.Restore();
+}
+
+void FloatingPointState::Restore() const noexcept {
+  // A pending x87 exception would be raised by our next floating-point instruction once it is
+  // unmasked again; the status flags of the SSE register go with the settings put back.
+  asm volatile("fnclex");
+  asm volatile("fldcw %0" : : "m"(x87Control_));
+  asm volatile("ldmxcsr %0" : : "m"(sseControl_));
+}
+
 }  // namespace kolvar
 
 #if defined(__x86_64__)
@@ -83,7 +117,11 @@ extern "C" EXCEPTION_DISPOSITION kolvar_guard_handler(EXCEPTION_RECORD* record,
 namespace kolvar::internal {
 
 bool RunGuarded(void (*body)(void*), void* context, ForeignFault& fault) noexcept {
-  return kolvar_guard_trampoline(body, context, &fault) == 0;
+  GuardDepth depth;
+  FloatingPointState before;
+  bool returned = kolvar_guard_trampoline(body, context, &fault) == 0;
+  before.Restore();
+  return returned;
 }
 
 }  // namespace kolvar::internal
@@ -155,6 +193,8 @@ extern "C" EXCEPTION_DISPOSITION __cdecl GuardHandler(EXCEPTION_RECORD* record,
 namespace kolvar::internal {
 
 bool RunGuarded(void (*body)(void*), void* context, ForeignFault& fault) noexcept {
+  GuardDepth depth;
+  FloatingPointState before;
   GuardRecord guard;
   guard.fault = &fault;
   guard.link.Handler = reinterpret_cast<PEXCEPTION_ROUTINE>(&GuardHandler);
@@ -163,9 +203,11 @@ bool RunGuarded(void (*body)(void*), void* context, ForeignFault& fault) noexcep
     SetChainHead(&guard.link);
     body(context);
     SetChainHead(guard.link.Next);
+    before.Restore();
     return true;
   }
   SetChainHead(guard.link.Next);
+  before.Restore();
   return false;
 }
 

@@ -27,6 +27,37 @@ class ForeignCallError : public Error {
   const void* address_;
 };
 
+// The floating-point unit's settings (the x87 control word and the SSE control and status
+// register): which exceptions are masked, the precision and the rounding. Foreign code may change
+// them (another language's start-up code unmasks exceptions and lowers the precision); every
+// guarded call and every library load puts back what was there before, so that our own
+// arithmetic keeps its results and never raises a floating-point exception.
+class FloatingPointState {
+ public:
+  // Takes the current settings.
+  FloatingPointState() noexcept;
+  // Clears pending x87 exceptions and puts the settings taken back.
+  void Restore() const noexcept;
+
+ private:
+  unsigned short x87Control_;
+  unsigned int sseControl_;
+};
+
+// For a callback that foreign code calls while a guarded call runs: our own floating-point
+// settings (those in force when the outermost guarded call began) while the callback runs, the
+// foreign code's own again when it returns.
+class OwnFloatingPointScope {
+ public:
+  OwnFloatingPointScope() noexcept;
+  ~OwnFloatingPointScope() { theirs_.Restore(); }
+  OwnFloatingPointScope(const OwnFloatingPointScope&) = delete;
+  OwnFloatingPointScope& operator=(const OwnFloatingPointScope&) = delete;
+
+ private:
+  FloatingPointState theirs_;
+};
+
 namespace internal {
 
 struct ForeignFault {
@@ -44,7 +75,10 @@ bool RunGuarded(void (*body)(void*), void* context, ForeignFault& fault) noexcep
 
 // Runs `call()` (which calls into a foreign library) and returns its result. Throws
 // ForeignCallError naming `what` when a structured exception leaves the call; a C++ exception
-// thrown by `call` itself travels on unchanged. Nested guarded calls are fine.
+// thrown by `call` itself travels on unchanged. Nested guarded calls are fine. The
+// floating-point settings are the same after the call as before it, whatever the call did.
+// On 32-bit x86 a fault skips the destructors of objects made inside `call`: keep it to the
+// foreign call itself.
 template <class F>
 auto CallGuarded(const wchar_t* what, F&& call) -> decltype(call()) {
   using R = decltype(call());

@@ -5,6 +5,7 @@
 #include "bootstrap/install_state.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "platform/foreign_call.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/system_error.h"
@@ -64,14 +65,23 @@ bool CallSucceeded(engine::DBIResult result) {
   return result == engine::DBIERR_NONE;
 }
 
+// One call into the engine under the guard: a fault inside it becomes our error (the general
+// error report) instead of ending the program. Nothing of ours is made inside the call.
+template <class F>
+bool EngineCall(const wchar_t* name, F&& call) {
+  return CallSucceeded(CallGuarded(name, call));
+}
+
 // Walks the open list to "NET DIR" and writes `value` there; true when written.
 bool WriteNetDir(const EngineApi& api, engine::hDBICur cursor, const std::wstring& folder) {
-  if (!CallSucceeded(api.DbiSetToBegin(cursor)))
+  if (!EngineCall(L"DbiSetToBegin", [&] { return api.DbiSetToBegin(cursor); }))
     return false;
   engine::CFGDesc record;
   for (;;) {
     std::memset(&record, 0, sizeof record);
-    if (!CallSucceeded(api.DbiGetNextRecord(cursor, engine::dbiWRITELOCK, &record, nullptr)))
+    if (!EngineCall(L"DbiGetNextRecord", [&] {
+          return api.DbiGetNextRecord(cursor, engine::dbiWRITELOCK, &record, nullptr);
+        }))
       return false;
     record.szNodeName[sizeof record.szNodeName - 1] = '\0';
     if (EqualsNoCaseAscii(AnsiToWide(record.szNodeName), kNetDirNode))
@@ -85,7 +95,7 @@ bool WriteNetDir(const EngineApi& api, engine::hDBICur cursor, const std::wstrin
     return false;
   std::memset(record.szValue, 0, sizeof record.szValue);
   std::memcpy(record.szValue, ansi->data(), ansi->size());
-  return CallSucceeded(api.DbiModifyRecord(cursor, &record, 1));
+  return EngineCall(L"DbiModifyRecord", [&] { return api.DbiModifyRecord(cursor, &record, 1); });
 }
 
 }  // namespace
@@ -110,10 +120,12 @@ bool AddAliases(EngineSession& session, const std::vector<AliasEntry>& aliases) 
       allAdded = false;
       continue;
     }
-    allAdded &= CallSucceeded(api.DbiAddAlias(nullptr, engineAlias->name.c_str(), "PARADOX",
-                                              engineAlias->params.c_str(), 1));
+    const char* name = engineAlias->name.c_str();
+    const char* params = engineAlias->params.c_str();
+    allAdded &= EngineCall(L"DbiAddAlias",
+                           [&] { return api.DbiAddAlias(nullptr, name, "PARADOX", params, 1); });
   }
-  allAdded &= CallSucceeded(api.DbiCfgSave(nullptr, nullptr, 0));
+  allAdded &= EngineCall(L"DbiCfgSave", [&] { return api.DbiCfgSave(nullptr, nullptr, 0); });
   return allAdded;
 }
 
@@ -125,16 +137,33 @@ bool AddAliases(const std::vector<AliasEntry>& aliases) {
 
 bool SetNetDir(EngineSession& session, const std::wstring& folder) {
   const EngineApi* api = session.Bind();
-  if (!api || !CallSucceeded(api->DbiInitFn(engine::kDbiInterfaceVersion, nullptr)))
+  if (!api || !EngineCall(L"DbiInitFn",
+                          [&] { return api->DbiInitFn(engine::kDbiInterfaceVersion, nullptr); }))
     return false;
-  bool written = false;
+  // A fault in the engine still ends its session here before the error goes on.
+  bool opened = false;
   engine::hDBICur cursor = nullptr;
-  if (CallSucceeded(api->DbiOpenCfgInfoList(nullptr, engine::dbiREADWRITE, engine::cfgPersistent,
-                                            kParadoxInitPath, &cursor))) {
-    written = WriteNetDir(*api, cursor, folder);
-    api->DbiCloseCursor(&cursor);
+  auto closeAll = [&]() noexcept {
+    try {
+      if (opened)
+        CallGuarded(L"DbiCloseCursor", [&] { return api->DbiCloseCursor(&cursor); });
+      CallGuarded(L"DbiExit", [&] { return api->DbiExit(); });
+    } catch (...) {
+    }
+  };
+  bool written = false;
+  try {
+    opened = EngineCall(L"DbiOpenCfgInfoList", [&] {
+      return api->DbiOpenCfgInfoList(nullptr, engine::dbiREADWRITE, engine::cfgPersistent,
+                                     kParadoxInitPath, &cursor);
+    });
+    if (opened)
+      written = WriteNetDir(*api, cursor, folder);
+  } catch (...) {
+    closeAll();
+    throw;
   }
-  api->DbiExit();
+  closeAll();
   return written;
 }
 

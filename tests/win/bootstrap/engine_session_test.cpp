@@ -55,10 +55,7 @@ TEST(EngineSession, DoesNotStartWithoutAUsableEngineAndTriesAgainLater) {
 TEST(EngineSession, AnEngineThatFaultsCountsAsNotStartedOrNotOpened) {
   EngineMachine machine;
   TempFolder folder(L"engine");
-  ASSERT_TRUE(
-      CopyFileReplacing(testing::EnvPath(L"KOLVAR_BUILD") + L"\\testlibs\\foreign_faults.dll",
-                        folder / L"IDAPI32.DLL"));
-  machine.Register(folder / L"IDAPI32.CFG", folder.path());
+  ASSERT_TRUE(machine.RegisterFaultingEngine(folder.path()));
   ::SetEnvironmentVariableW(L"FOREIGN_FAULT_IN", L"DbiInitFn");
   {
     EngineSession session;

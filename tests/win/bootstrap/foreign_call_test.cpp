@@ -53,6 +53,30 @@ TEST_F(ForeignLibrary, FaultsAndForeignExceptionsBecomeOurErrorAndTheProcessGoes
   }
 }
 
+#if defined(__i386__)
+// The head of this thread's exception handler chain.
+void* ChainHead() {
+  void* head;
+  asm volatile("movl %%fs:0, %0" : "=r"(head));
+  return head;
+}
+
+TEST_F(ForeignLibrary, AFaultUnderTheLibrarysOwnHandlerReachesTheGuardWhenItDeclines) {
+  auto fault = library_.Find<VoidFn>("FaultUnderOwnHandler");
+  auto calls = library_.Find<int(__stdcall*)(int)>("OwnHandlerCalls");
+  ASSERT_TRUE(fault && calls);
+  void* head = ChainHead();
+  for (int round = 1; round <= 2; ++round) {
+    SCOPED_TRACE(round);
+    EXPECT_EQ(FaultCode([&] { fault(); }), kAccessViolation);
+    EXPECT_EQ(ChainHead(), head) << "the library's record is off the chain again";
+    EXPECT_EQ(calls(0), round) << "its handler was asked first";
+    EXPECT_EQ(calls(1), round) << "and took part in the unwind";
+  }
+  EXPECT_EQ(CallGuarded(L"Twice", [&] { return twice_(4); }), 8);
+}
+#endif
+
 TEST_F(ForeignLibrary, GuardsNest) {
   unsigned long inner = 0;
   int after = CallGuarded(L"outer", [&] {

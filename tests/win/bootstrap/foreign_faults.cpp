@@ -16,6 +16,24 @@ __attribute__((noinline)) void WriteThroughBadPointer() {
   *g_badAddress = 1;
 }
 
+#if defined(__i386__)
+// How often the library's own exception handler was asked to handle an exception and to take
+// part in an unwind.
+int g_handled = 0;
+int g_unwound = 0;
+
+extern "C" EXCEPTION_DISPOSITION __cdecl DecliningHandler(EXCEPTION_RECORD* record,
+                                                          void*,
+                                                          CONTEXT*,
+                                                          void*) {
+  if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
+    ++g_unwound;
+  else
+    ++g_handled;
+  return ExceptionContinueSearch;
+}
+#endif
+
 bool FaultChosen(const char* name) {
   char chosen[64] = "";
   ::GetEnvironmentVariableA("FOREIGN_FAULT_IN", chosen, sizeof chosen);
@@ -33,6 +51,24 @@ __declspec(dllexport) void __stdcall Fault() {
 __declspec(dllexport) void __stdcall RaiseForeign(DWORD code) {
   ::RaiseException(code, EXCEPTION_NONCONTINUABLE, 0, nullptr);
 }
+
+#if defined(__i386__)
+// Faults inside a frame that registered an exception handler of its own on the thread's chain
+// (as another language's compiler does for its try blocks); the handler declines.
+__declspec(dllexport) void __stdcall FaultUnderOwnHandler() {
+  EXCEPTION_REGISTRATION_RECORD record;
+  record.Handler = reinterpret_cast<PEXCEPTION_ROUTINE>(&DecliningHandler);
+  asm volatile("movl %%fs:0, %0" : "=r"(record.Next));
+  asm volatile("movl %0, %%fs:0" : : "r"(&record) : "memory");
+  WriteThroughBadPointer();
+  asm volatile("movl %0, %%fs:0" : : "r"(record.Next) : "memory");
+}
+
+// 0: how often the handler was asked to handle; 1: how often it took part in an unwind.
+__declspec(dllexport) int __stdcall OwnHandlerCalls(int which) {
+  return which == 0 ? g_handled : g_unwound;
+}
+#endif
 
 __declspec(dllexport) int __stdcall Twice(int value) {
   return 2 * value;
@@ -64,13 +100,19 @@ __declspec(dllexport) DBIResult KOLVAR_DBIFN DbiCloseDatabase(hDBIDb*) {
 }
 __declspec(dllexport) DBIResult KOLVAR_DBIFN
     DbiAddAlias(hDBICfg, const char*, const char*, const char*, DbiBool) {
+  if (FaultChosen("DbiAddAlias"))
+    WriteThroughBadPointer();
   return DBIERR_NONE;
 }
 __declspec(dllexport) DBIResult KOLVAR_DBIFN DbiCfgSave(hDBICfg, const char*, DbiBool) {
+  if (FaultChosen("DbiCfgSave"))
+    WriteThroughBadPointer();
   return DBIERR_NONE;
 }
 __declspec(dllexport) DBIResult KOLVAR_DBIFN
     DbiOpenCfgInfoList(hDBICfg, DBIOpenMode, CFGMode, const char*, hDBICur*) {
+  if (FaultChosen("DbiOpenCfgInfoList"))
+    WriteThroughBadPointer();
   return DBIERR_NONE;
 }
 __declspec(dllexport) DBIResult KOLVAR_DBIFN DbiSetToBegin(hDBICur) {
@@ -81,6 +123,8 @@ __declspec(dllexport) DBIResult KOLVAR_DBIFN
   return 1;
 }
 __declspec(dllexport) DBIResult KOLVAR_DBIFN DbiModifyRecord(hDBICur, void*, DbiBool) {
+  if (FaultChosen("DbiModifyRecord"))
+    WriteThroughBadPointer();
   return DBIERR_NONE;
 }
 __declspec(dllexport) DBIResult KOLVAR_DBIFN DbiCloseCursor(hDBICur*) {

@@ -24,7 +24,8 @@ TEST(InstallerConfig, DiskCountThroughTheSystemProfileReader) {
   };
   for (const auto& c : cases) {
     testing::TempFolder folder(L"cfg");
-    if (c.file) testing::WriteFile(folder / L"INSTKOLV.CFG", c.file);
+    if (c.file)
+      testing::WriteFile(folder / L"INSTKOLV.CFG", c.file);
     EXPECT_EQ(ReadDiskCount(folder.path() + L"\\"), c.expected) << (c.file ? c.file : "<none>");
     EXPECT_EQ(ReadDiskCount(folder.path()), c.expected) << "without trailing backslash";
   }

@@ -19,7 +19,7 @@ __declspec(dllexport) void __stdcall DoConstUpgrade() {}
 __declspec(dllexport) void __stdcall SetReportProc(void(__stdcall*)(HGLOBAL)) {}
 __declspec(dllexport) void __stdcall SetQuickVerif(BOOL) {}
 #ifndef OMIT_GetSemaforOK
-__declspec(dllexport) BOOL __stdcall GetSemaforOK() {
+__declspec(dllexport) DWORD __stdcall GetSemaforOK() {
   return TRUE;
 }
 #endif

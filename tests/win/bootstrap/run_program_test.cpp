@@ -21,11 +21,12 @@ TEST(RunProgram, ReturnsMinusOneWhenTheProgramCannotStart) {
 TEST(RunProgram, WithoutWaitReturnsZeroAtOnce) {
   testing::TempFolder folder(L"run");
   std::wstring done = folder / L"done.txt";
-  EXPECT_EQ(RunProgram(L"cmd.exe /c ping -n 2 127.0.0.1 >nul & echo x> \"" + done + L"\"",
-                       SW_HIDE, false),
+  EXPECT_EQ(RunProgram(L"cmd.exe /c ping -n 2 127.0.0.1 >nul & echo x> \"" + done + L"\"", SW_HIDE,
+                       false),
             0);
   EXPECT_FALSE(FileExists(done));  // still running
-  for (int i = 0; i < 100 && !FileExists(done); ++i) ::Sleep(100);
+  for (int i = 0; i < 100 && !FileExists(done); ++i)
+    ::Sleep(100);
   EXPECT_TRUE(FileExists(done));
   ::Sleep(200);
 }

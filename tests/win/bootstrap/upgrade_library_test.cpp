@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "bootstrap/install_state.h"
+#include "bootstrap/instructions_path.h"
 #include "engine_machine.h"
 #include "platform/files.h"
+#include "platform/foreign_call.h"
 #include "platform/text.h"
 
 namespace kolvar::bootstrap {
@@ -112,8 +114,11 @@ class SampleLibrary : public ::testing::Test {
     std::vector<bool> results;
     for (auto step :
          {library_.DoStructureUpgrade, library_.DoListUpgrade, library_.DoConstUpgrade}) {
-      step();
-      results.push_back(library_.GetSemaforOK() != FALSE);
+      // As the database page calls them: under the guard, which also keeps our floating-point
+      // settings from the library's.
+      CallGuarded(L"step", [&] { step(); });
+      results.push_back(
+          StepEndedWell(CallGuarded(L"GetSemaforOK", [&] { return library_.GetSemaforOK(); })));
     }
     return results;
   }
@@ -158,8 +163,64 @@ TEST_F(SampleLibrary, QuickVerificationChangesTheReport) {
   EXPECT_FALSE(Reported(L"CONTURI.DB"));
   library_.SetQuickVerif(FALSE);
   g_reported.clear();
-  library_.DoStructureUpgrade();
+  CallGuarded(L"DoStructureUpgrade", [&] { library_.DoStructureUpgrade(); });
   EXPECT_TRUE(Reported(L"CONTURI.DB"));
+}
+
+// The x87 control word and the SSE control register, side by side.
+struct FloatingPointSettings {
+  unsigned short x87;
+  unsigned int sse;
+  bool operator==(const FloatingPointSettings& o) const { return x87 == o.x87 && sse == o.sse; }
+};
+FloatingPointSettings CurrentSettings() {
+  FloatingPointSettings s;
+  asm volatile("fnstcw %0" : "=m"(s.x87));
+  asm volatile("stmxcsr %0" : "=m"(s.sse));
+  return s;
+}
+
+// The sample library does what the real one's language does: it changes the floating-point
+// settings when it is loaded and when a step runs (single precision, exceptions unmasked).
+TEST_F(SampleLibrary, TheLibrarysFloatingPointSettingsNeverReachOurCode) {
+  library_.Release();
+  FloatingPointSettings ours = CurrentSettings();
+  ASSERT_TRUE(library_.Bind(testing::DistFile(L"upgrade")));
+  EXPECT_EQ(CurrentSettings(), ours) << "loading the library";
+  {
+    FloatingPointState saved;
+    library_.DoStructureUpgrade();  // unguarded: the library really changes them
+    FloatingPointSettings theirs = CurrentSettings();
+    saved.Restore();
+    ASSERT_FALSE(theirs == ours) << "the stand-in should change the settings";
+  }
+  CallGuarded(L"DoListUpgrade", [&] { library_.DoListUpgrade(); });
+  EXPECT_EQ(CurrentSettings(), ours) << "a guarded step";
+  // Our own arithmetic: the version folder needs double precision, and a division by zero
+  // gives infinity instead of an exception.
+  EXPECT_EQ(VersionFolderName(3200879.02), L"3200879.02");
+  volatile double zero = 0;
+  EXPECT_GT(1.0 / zero, 1e308);
+  // Also when the step ends in a structured exception.
+  testing::WriteFile(data_ + L"\\CONSTANTE.EXC", "");
+  EXPECT_THROW(CallGuarded(L"DoConstUpgrade", [&] { library_.DoConstUpgrade(); }),
+               ForeignCallError);
+  EXPECT_EQ(CurrentSettings(), ours) << "a step that raised";
+  EXPECT_EQ(VersionFolderName(3200879.02), L"3200879.02");
+}
+
+// The step result is a one-byte boolean: the bytes above it are whatever the library's code
+// left in the register, and never turn a failed step into a good one.
+TEST_F(SampleLibrary, OnlyTheLowByteOfTheStepResultCounts) {
+  testing::WriteFile(data_ + L"\\STRUCTURI.ERR", "");
+  for (int i = 0; i < 4; ++i) {
+    CallGuarded(L"DoStructureUpgrade", [&] { library_.DoStructureUpgrade(); });
+    DWORD raw = CallGuarded(L"GetSemaforOK", [&] { return library_.GetSemaforOK(); });
+    EXPECT_NE(raw & 0xFFFFFF00u, 0u) << "the stand-in leaves bytes above the boolean";
+    EXPECT_FALSE(StepEndedWell(raw));
+  }
+  EXPECT_TRUE(StepEndedWell(0x5A5A5A01u));
+  EXPECT_FALSE(StepEndedWell(0xFFFFFF00u));
 }
 
 TEST_F(SampleLibrary, StepsFailWithoutTheDatabase) {

@@ -31,6 +31,16 @@ class EngineMachine {
     if (!configFile.empty())
       key.WriteString(L"CONFIGFILE01", configFile);
   }
+
+  // Registers, as the engine in `folder`, the test library that faults in the entry point
+  // named by the environment variable FOREIGN_FAULT_IN; false when it cannot be put there.
+  bool RegisterFaultingEngine(const std::wstring& folder) {
+    if (!::CopyFileW((EnvPath(L"KOLVAR_BUILD") + L"\\testlibs\\foreign_faults.dll").c_str(),
+                     (folder + L"\\IDAPI32.DLL").c_str(), FALSE))
+      return false;
+    Register(folder + L"\\IDAPI32.CFG", folder);
+    return true;
+  }
 };
 
 // The text of a stand-in configuration holding one alias.

@@ -6,6 +6,7 @@
 #include "engine_machine.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "platform/foreign_call.h"
 #include "platform/text.h"
 
 namespace kolvar::sysconfig {
@@ -209,6 +210,38 @@ TEST_F(EngineAliases, SetNetDirLeavesAValueThatDoesNotFitUnwritten) {
   EngineSession session;
   EXPECT_FALSE(SetNetDir(session, data));
   EXPECT_EQ(Config().find("NET DIR=C"), std::string::npos) << Config();
+}
+
+// An engine that faults in one entry point (chosen by FOREIGN_FAULT_IN): the configuration
+// ends with our error, which the general error report shows, and the program goes on.
+TEST(FaultingEngine, AFaultWhileConfiguringBecomesOurErrorAndTheProgramGoesOn) {
+  EngineMachine machine;
+  TempFolder folder(L"faulting");
+  ASSERT_TRUE(machine.RegisterFaultingEngine(folder.path()));
+  struct Case {
+    const wchar_t* entry;
+    bool netDir;  // the NET DIR change rather than the aliases
+  };
+  for (Case c : {Case{L"DbiAddAlias", false}, Case{L"DbiCfgSave", false},
+                 Case{L"DbiOpenCfgInfoList", true}}) {
+    SCOPED_TRACE(WideToUtf8(c.entry));
+    ::SetEnvironmentVariableW(L"FOREIGN_FAULT_IN", c.entry);
+    EngineSession session;
+    std::wstring message;
+    try {
+      if (c.netDir)
+        SetNetDir(session, folder / L"DATA");
+      else
+        AddAliases(session, SuiteAliases(folder / L"DATA"));
+    } catch (const ForeignCallError& error) {
+      message = error.message();
+    }
+    EXPECT_EQ(message.rfind(std::wstring(c.entry) + L": acces nepermis la memorie", 0), 0u)
+        << WideToUtf8(message);
+  }
+  ::SetEnvironmentVariableW(L"FOREIGN_FAULT_IN", nullptr);
+  EngineSession session;
+  EXPECT_TRUE(AddAliases(session, SuiteAliases(folder / L"DATA"))) << "the same engine behaving";
 }
 
 // DoConfigBDE on the machine as the copy page leaves it: the engine's files in the Program
