@@ -37,7 +37,7 @@ bool ArchiveAssembly::AssembleArchives() {
   return true;
 }
 
-void MediaFiles::DeleteStaleArchive(const std::wstring& path) {
+void MediaFiles::DeleteOrFail(const std::wstring& path) {
   if (!Delete(path))
     throw Error(L"Nu pot sterge " + path);
 }
@@ -53,7 +53,7 @@ void ArchiveAssembly::DeleteStaleArchives() {
         continue;
       std::wstring path = JoinPath(state_.ProposedProgramDir, name);
       if (files_.FileExists(path))
-        files_.DeleteStaleArchive(path);
+        files_.DeleteOrFail(path);
     }
   }
 }

@@ -47,15 +47,20 @@ class MediaFiles {
   // Names of every entry of `folder` (any attributes), without "." and "..".
   virtual std::vector<std::wstring> ListNames(const std::wstring& folder) = 0;
   // Appends `source` to `target`; the part ".1" creates (replaces) the target instead.
-  // Reports no error: a part that cannot be read or written adds what could be copied.
+  // A part that cannot be opened or read adds what could be read, and a continuation whose
+  // target does not exist is lost: both show as a damaged archive later. Writing is checked:
+  // when the target cannot be created or written, or does not end up with the bytes read
+  // (a full disk), the partial target is deleted and Error is thrown naming it, with the
+  // system's reason.
   virtual void AppendPart(const std::wstring& extension,
                           const std::wstring& source,
                           const std::wstring& target) = 0;
   // Deletes a file. False when it cannot (a read-only or locked file).
   virtual bool Delete(const std::wstring& path) = 0;
-  // Deletes a joined archive an earlier run left behind. Throws Error naming the file (with
-  // the system's text where the system gives one) when it cannot be deleted.
-  virtual void DeleteStaleArchive(const std::wstring& path);
+  // Deletes a file that must go (a joined archive an earlier run left behind, the sample
+  // database's marker). Throws Error "Nu pot sterge <path>" (with the system's text where the
+  // system gives one) when it cannot be deleted.
+  virtual void DeleteOrFail(const std::wstring& path);
 };
 
 // Bytes read and written at a time by AppendPart.

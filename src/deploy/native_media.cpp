@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include "platform/text.h"
@@ -45,31 +46,50 @@ void NativeMediaFiles::AppendPart(const std::wstring& extension,
   int in = ::open(Map(source).c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0)
     return;
-  int flags = extension == L".1" ? (O_WRONLY | O_CREAT | O_TRUNC) : (O_WRONLY | O_APPEND);
-  int out = ::open(Map(target).c_str(), flags | O_CLOEXEC, 0666);
-  if (out >= 0) {
-    std::unique_ptr<char[]> buffer(new char[kPartBufferSize]);
-    for (;;) {
-      ssize_t got = ::read(in, buffer.get(), kPartBufferSize);
-      if (got < 0 && errno == EINTR)
-        continue;
-      if (got <= 0)
-        break;
-      ssize_t done = 0;
-      while (done < got) {
-        ssize_t n = ::write(out, buffer.get() + done, static_cast<size_t>(got - done));
-        if (n < 0 && errno == EINTR)
-          continue;
-        if (n <= 0)
-          break;
-        done += n;
-      }
-      if (done < got)
-        break;
-    }
-    ::close(out);
+  std::string path = Map(target);
+  bool first = extension == L".1";
+  int flags = first ? (O_WRONLY | O_CREAT | O_TRUNC) : (O_WRONLY | O_APPEND);
+  int out = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+  if (out < 0) {
+    int error = errno;
+    ::close(in);
+    if (!first && error == ENOENT)
+      return;  // a continuation whose archive was never begun: the media's fault
+    throw Error(Utf8ToWide((first ? "Nu pot crea arhiva " : "Nu pot deschide arhiva ") + path +
+                           ": " + std::strerror(error)));
   }
+  int error = 0;
+  off_t start = ::lseek(out, 0, SEEK_END);
+  uint64_t copied = 0;
+  std::unique_ptr<char[]> buffer(new char[kPartBufferSize]);
+  while (error == 0) {
+    ssize_t got = ::read(in, buffer.get(), kPartBufferSize);
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got <= 0)
+      break;
+    for (ssize_t done = 0; done < got && error == 0;) {
+      ssize_t n = ::write(out, buffer.get() + done, static_cast<size_t>(got - done));
+      if (n < 0 && errno == EINTR)
+        continue;
+      if (n <= 0)
+        error = n < 0 ? errno : ENOSPC;
+      else
+        done += n;
+    }
+    copied += static_cast<uint64_t>(got);
+  }
+  struct stat st;
+  if (error == 0 && (start < 0 || ::fstat(out, &st) != 0 ||
+                     static_cast<uint64_t>(st.st_size) != static_cast<uint64_t>(start) + copied))
+    error = ENOSPC;
+  if (::close(out) != 0 && error == 0)
+    error = errno;
   ::close(in);
+  if (error != 0) {
+    ::unlink(path.c_str());
+    throw Error(Utf8ToWide("Nu pot scrie arhiva " + path + ": " + std::strerror(error)));
+  }
 }
 
 bool NativeMediaFiles::Delete(const std::wstring& path) {

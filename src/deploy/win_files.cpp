@@ -5,6 +5,22 @@
 #include "platform/text.h"
 
 namespace kolvar::deploy {
+
+WriteFileFunction WriteFileForCopy = ::WriteFile;
+
+void WriteAllBytes(HANDLE file, const char* data, size_t size, const std::wstring& context) {
+  while (size > 0) {
+    DWORD chunk = static_cast<DWORD>(size > 0x40000000 ? 0x40000000 : size), written = 0;
+    if (!WriteFileForCopy(file, data, chunk, &written, nullptr))
+      ThrowLastError(context);
+    // A disk file that takes nothing has no room left; the system may not say so itself.
+    if (written == 0)
+      ThrowSystemError(ERROR_DISK_FULL, context);
+    data += written;
+    size -= written;
+  }
+}
+
 namespace {
 
 class WinOutputFile : public OutputFile {
@@ -12,15 +28,16 @@ class WinOutputFile : public OutputFile {
   WinOutputFile(ScopedFile file, std::wstring path)
       : file_(std::move(file)), path_(std::move(path)) {}
   void Write(const char* data, size_t size) override {
-    while (size > 0) {
-      DWORD chunk = static_cast<DWORD>(size > 0x40000000 ? 0x40000000 : size), written = 0;
-      if (!::WriteFile(file_.get(), data, chunk, &written, nullptr) || written == 0)
-        ThrowLastError(L"Nu pot scrie fisierul " + path_);
-      data += written;
-      size -= written;
-    }
+    WriteAllBytes(file_.get(), data, size, L"Nu pot scrie fisierul " + path_);
+    written_ += size;
   }
   void Finish(uint16_t dosDate, uint16_t dosTime, std::optional<uint8_t> attributes) override {
+    // What the file holds, not what the writes said they took, decides.
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(file_.get(), &size))
+      ThrowLastError(L"Nu pot scrie fisierul " + path_);
+    if (static_cast<uint64_t>(size.QuadPart) != written_)
+      ThrowSystemError(ERROR_DISK_FULL, L"Nu pot scrie fisierul " + path_);
     FILETIME local, utc;
     if (::DosDateTimeToFileTime(dosDate, dosTime, &local) &&
         ::LocalFileTimeToFileTime(&local, &utc))
@@ -39,6 +56,7 @@ class WinOutputFile : public OutputFile {
  private:
   ScopedFile file_;
   std::wstring path_;
+  uint64_t written_ = 0;
 };
 
 }  // namespace

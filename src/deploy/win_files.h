@@ -11,6 +11,15 @@
 
 namespace kolvar::deploy {
 
+// The system's WriteFile, through which the assembly and the extraction write every byte;
+// tests put a failing one in its place to play a full disk.
+using WriteFileFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+extern WriteFileFunction WriteFileForCopy;
+
+// Writes all `size` bytes to `file` through WriteFileForCopy. Throws SystemError
+// "<context>: <system text>"; a write that takes no byte counts as a full disk.
+void WriteAllBytes(HANDLE file, const char* data, size_t size, const std::wstring& context);
+
 // An archive file, shared for reading. Throws SystemError naming the file when it cannot be
 // opened.
 class WinFileSource : public ByteSource {

@@ -43,26 +43,53 @@ void WinMediaFiles::AppendPart(const std::wstring& extension,
   if (!in)
     return;
   ScopedFile out;
+  uint64_t start = 0;
   if (extension == L".1") {
     out.reset(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out)
+      ThrowLastError(L"Nu pot crea arhiva " + target);
   } else {
     out.reset(::CreateFileW(target.c_str(), GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER zero{};
-    if (out)
-      ::SetFilePointerEx(out.get(), zero, nullptr, FILE_END);
+    if (!out) {
+      DWORD code = ::GetLastError();
+      // A continuation whose archive was never begun is the media's fault, and shows as a
+      // damaged archive when it is opened.
+      if (code == ERROR_FILE_NOT_FOUND)
+        return;
+      ThrowSystemError(code, L"Nu pot deschide arhiva " + target);
+    }
   }
-  if (!out)
-    return;
-  std::unique_ptr<char[]> buffer(new char[kPartBufferSize]);
-  for (;;) {
-    DWORD got = 0, written = 0;
-    if (!::ReadFile(in.get(), buffer.get(), kPartBufferSize, &got, nullptr) || got == 0)
-      break;
-    if (!::WriteFile(out.get(), buffer.get(), got, &written, nullptr) || written != got)
-      break;
+  std::wstring context = L"Nu pot scrie arhiva " + target;
+  try {
+    LARGE_INTEGER zero{}, end{};
+    if (!::SetFilePointerEx(out.get(), zero, &end, FILE_END))
+      ThrowLastError(context);
+    start = static_cast<uint64_t>(end.QuadPart);
+    std::unique_ptr<char[]> buffer(new char[kPartBufferSize]);
+    uint64_t copied = 0;
+    for (;;) {
+      DWORD got = 0;
+      if (!::ReadFile(in.get(), buffer.get(), kPartBufferSize, &got, nullptr) || got == 0)
+        break;
+      WriteAllBytes(out.get(), buffer.get(), got, context);
+      copied += got;
+    }
+    // A cut-short archive would later read as damaged media: the size on the disk must be
+    // what was written, and a delayed write fails at the latest when the file is closed.
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(out.get(), &size))
+      ThrowLastError(context);
+    if (static_cast<uint64_t>(size.QuadPart) != start + copied)
+      ThrowSystemError(ERROR_DISK_FULL, context);
+    if (!::CloseHandle(out.release()))
+      ThrowLastError(context);
+  } catch (...) {
+    out.reset();
+    ::DeleteFileW(target.c_str());
+    throw;
   }
 }
 
@@ -70,7 +97,7 @@ bool WinMediaFiles::Delete(const std::wstring& path) {
   return ::DeleteFileW(path.c_str()) != 0;
 }
 
-void WinMediaFiles::DeleteStaleArchive(const std::wstring& path) {
+void WinMediaFiles::DeleteOrFail(const std::wstring& path) {
   if (!::DeleteFileW(path.c_str()))
     ThrowLastError(L"Nu pot sterge " + path);
 }

@@ -16,13 +16,14 @@ class WinMediaFiles : public MediaFiles {
   bool FileExists(const std::wstring& path) override;
   std::vector<std::wstring> ListNames(const std::wstring& folder) override;
   // Copies through one kPartBufferSize buffer, allocated for the part and released after it;
-  // reads until the end of the part.
+  // reads until the end of the part. Throws SystemError "Nu pot scrie arhiva <target>: ..."
+  // (or "Nu pot crea arhiva", "Nu pot deschide arhiva") after deleting the partial target.
   void AppendPart(const std::wstring& extension,
                   const std::wstring& source,
                   const std::wstring& target) override;
   bool Delete(const std::wstring& path) override;
   // Throws SystemError "Nu pot sterge <path>: <system text>".
-  void DeleteStaleArchive(const std::wstring& path) override;
+  void DeleteOrFail(const std::wstring& path) override;
 };
 
 // Unpacks the archive at `archivePath` into `destination` with the extraction gauge (see

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "deploy/win_files.h"
 #include "deploy/win_media.h"
 #include "deploy/zip_writer.h"
 #include "platform/files.h"
+#include "platform/system_error.h"
 #include "platform/text.h"
 #include "recording_view.h"
 #include "win_test_support.h"
@@ -186,22 +189,32 @@ void EmptyFolder(const std::wstring& folder) {
   }
 }
 
+// The assembly of a client installation from `source` into `program`.
+struct ClientAssembly {
+  ClientAssembly(const std::wstring& source, const std::wstring& program, int diskCount) {
+    state.SourceDir = source;
+    state.ProposedProgramDir = state.ProgramDir = program;
+    state.DiskCount = diskCount;
+  }
+  InstallState state;
+  RecordingView view;
+  WinMediaFiles files;
+  int counter = 0;
+  ArchiveAssembly assembly{state, bootstrap::NewInstallSet(bootstrap::kTypeClient), view, files,
+                           counter};
+};
+
 TEST(DeployWin, AssemblesFromOneFolderAndCleansUp) {
   TempFolder media(L"m"), program(L"p");
   Media m = MakeMedia(3, 1000000);
   for (auto& disk : m.disks)
     PutDisk(media.path(), disk);
   WriteFile(program / L"BACKUP.ZIP", "the user's own");
-  InstallState state;
-  state.SourceDir = media.path() + L"\\";
-  state.ProposedProgramDir = state.ProgramDir = program.path();
-  state.DiskCount = 6;
-  RecordingView view;
-  WinMediaFiles files;
-  int counter = 0;
-  ArchiveAssembly assembly(state, bootstrap::NewInstallSet(bootstrap::kTypeClient), view, files,
-                           counter);
-  ASSERT_TRUE(assembly.AssembleArchives());
+  ClientAssembly client(media.path() + L"\\", program.path(), 6);
+  InstallState& state = client.state;
+  RecordingView& view = client.view;
+  WinMediaFiles& files = client.files;
+  ASSERT_TRUE(client.assembly.AssembleArchives());
   EXPECT_EQ(state.DiskCount, 1);
   EXPECT_TRUE(view.prompts.empty());
   EXPECT_EQ(ReadFile(program / L"EXE.ZIP"), m.archives[L"EXE"]);
@@ -263,6 +276,78 @@ TEST(DeployWin, AssemblesFromFloppiesChangedAtThePrompt) {
     }
   }
   EmptyFolder(L"A:");
+}
+
+// A disk with `room` bytes left: a write beyond it fails as a full disk does or, `silent`,
+// takes nothing and says nothing.
+class FullDisk {
+ public:
+  explicit FullDisk(uint64_t room, bool silent = false) {
+    room_ = room;
+    silent_ = silent;
+    WriteFileForCopy = &Write;
+  }
+  ~FullDisk() { WriteFileForCopy = ::WriteFile; }
+
+ private:
+  static BOOL WINAPI
+  Write(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+    DWORD take = static_cast<DWORD>(std::min<uint64_t>(size, room_));
+    if (take == 0 && size > 0) {
+      *written = 0;
+      if (silent_)
+        return TRUE;
+      ::SetLastError(ERROR_DISK_FULL);
+      return FALSE;
+    }
+    room_ -= take;
+    return ::WriteFile(file, data, take, written, overlapped);
+  }
+  static inline uint64_t room_ = 0;
+  static inline bool silent_ = false;
+};
+
+// A full disk reads as a full disk, with the file it happened to: never as damaged media. The
+// partial file goes; what was finished before it stays.
+TEST(DeployWin, AFullDiskIsReportedWithTheFileAndLeavesNoPartialFile) {
+  const std::wstring diskFull = SystemMessage(ERROR_DISK_FULL);
+  Media m = MakeMedia(1, 1000000);
+  for (bool silent : {false, true}) {
+    TempFolder media(L"m"), program(L"p");
+    PutDisk(media.path(), m.disks[0]);
+    ClientAssembly client(media.path(), program.path(), 1);
+    ArchiveAssembly& assembly = client.assembly;
+    RecordingView& view = client.view;
+    {
+      FullDisk disk(1500000, silent);  // the second part of EXE does not fit
+      try {
+        assembly.AssembleArchives();
+        ADD_FAILURE() << "a joined archive was cut short without a word";
+      } catch (const Error& e) {
+        EXPECT_EQ(e.message(), L"Nu pot scrie arhiva " + (program / L"EXE.ZIP") + L": " + diskFull);
+      }
+    }
+    EXPECT_FALSE(FileExists(program / L"EXE.ZIP")) << silent;
+    // With room again the same run goes through.
+    ASSERT_TRUE(assembly.AssembleArchives());
+    ASSERT_EQ(ReadFile(program / L"EXE.ZIP"), m.archives[L"EXE"]);
+
+    UnzipCounter unzip;
+    WriteFile(program / L"out\KOLVAR.EXE", "the previous version");
+    {
+      FullDisk disk(2000000, silent);
+      try {
+        ExtractArchive(program / L"EXE.ZIP", program / L"out", view, unzip, false);
+        ADD_FAILURE() << "a file was cut short without a word";
+      } catch (const Error& e) {
+        EXPECT_NE(e.message().find(L"Nu pot scrie fisierul " + (program / L"out\KOLVAR.EXE") +
+                                   L": " + diskFull),
+                  std::wstring::npos)
+            << Narrow(e.message());
+      }
+    }
+    EXPECT_FALSE(FileExists(program / L"out\KOLVAR.EXE"));
+  }
 }
 
 TEST(DeployWin, SeedFoldersAreEmptied) {
