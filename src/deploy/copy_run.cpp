@@ -43,7 +43,7 @@ bootstrap::ComponentSet CopyRun::Selection() const {
 }
 
 void CopyRun::UnzipArchives() {
-  system_.SetCurrentFolder(ExcludeTrailingBackslash(state_.ProposedProgramDir));
+  system_.SetCurrentFolder(FolderWithoutTrailingBackslash(state_.ProposedProgramDir));
   if (kind_ == CopyKind::kUpgrade)
     UnzipUpgrade();
   else

@@ -133,8 +133,11 @@ void TDirs::BDateClick(TControl*) {
 
 void TDirs::BNextClick(TControl*) {
   PageEnvironment env;
-  if (StoreFolders(bootstrap::State(), RProgram->Text(), RDate->Text(), env))
+  FolderCheck check = StoreFolders(bootstrap::State(), RProgram->Text(), RDate->Text(), env);
+  if (check)
     SetModalResult(mrOk);
+  else
+    (check.refused == DirsField::kProgram ? RProgram : RDate)->SetFocus();
 }
 
 }  // namespace kolvar::pages

@@ -115,6 +115,12 @@ void TFindApp::BNextClick(TControl* sender) {
     FormActivate(sender);
     return;
   }
+  // A folder typed by hand is committed untested, but one without a root would be taken
+  // from whatever folder is current when the copy runs: the field stays for a full path.
+  if (!IsRootedPath(RProgram->Text())) {
+    RProgram->SetFocus();
+    return;
+  }
   bootstrap::InstallState& state = bootstrap::State();
   state.ProposedProgramDir = RProgram->Text();
   state.ProgramDir = state.ProposedProgramDir;

@@ -112,6 +112,38 @@ std::wstring ExcludeTrailingBackslash(std::wstring_view path) {
   return std::wstring(path);
 }
 
+std::wstring EscapeControlCharacters(std::wstring_view text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (wchar_t c : text) {
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+      out += L"\\x" + HexText(static_cast<unsigned>(c), 2);
+    else
+      out += c;
+  }
+  return out;
+}
+
+std::wstring FolderWithoutTrailingBackslash(std::wstring_view folder) {
+  std::wstring out = ExcludeTrailingBackslash(folder);
+  if (out.size() == 2 && out[1] == L':' && folder.size() > 2)
+    out += L'\\';
+  return out;
+}
+
+bool IsRootedPath(std::wstring_view path) {
+  auto letter = [](wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); };
+  if (path.size() >= 3 && letter(path[0]) && path[1] == L':' && path[2] == L'\\')
+    return true;
+  if (path.size() < 2 || path[0] != L'\\' || path[1] != L'\\')
+    return false;
+  size_t server = path.find(L'\\', 2);
+  if (server == std::wstring_view::npos || server == 2)
+    return false;
+  size_t share = path.find(L'\\', server + 1);
+  return (share == std::wstring_view::npos ? path.size() : share) > server + 1;
+}
+
 std::wstring JoinPath(std::wstring_view folder, std::wstring_view name) {
   if (folder.empty())
     return std::wstring(name);

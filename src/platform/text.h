@@ -16,6 +16,13 @@ std::string WideToUtf8(std::wstring_view text);
 std::wstring IncludeTrailingBackslash(std::wstring_view path);
 // `path` without trailing backslashes.
 std::wstring ExcludeTrailingBackslash(std::wstring_view path);
+// `folder` without trailing backslashes, except the one of a drive root: "C:\" stays "C:\",
+// since "C:" names the current folder of that drive.
+std::wstring FolderWithoutTrailingBackslash(std::wstring_view folder);
+// Whether `path` starts from a root of its own: a drive letter, a colon and a backslash
+// ("C:\", "D:\Kolvar") or a share ("\\server\share", "\\server\share\Kolvar"). "Kolvar",
+// "D:Kolvar" and "\Kolvar" hang on the current drive or folder and are not rooted.
+bool IsRootedPath(std::wstring_view path);
 // `folder` and `name` joined by exactly one backslash, whether or not `folder` ends with one.
 std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
 
@@ -25,6 +32,10 @@ std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
 std::wstring DecimalText(long long value);
 // `value` in upper-case hexadecimal, padded with zeros to at least `digits` digits.
 std::wstring HexText(unsigned long long value, int digits = 1);
+
+// `text` with its control characters (below U+0020, and U+007F to U+009F) written as "\xNN",
+// so that a name read from a file can neither cut nor garble the message that shows it.
+std::wstring EscapeControlCharacters(std::wstring_view text);
 
 // ASCII-only case mapping; other characters are left as they are.
 std::wstring AsciiUpper(std::wstring_view text);

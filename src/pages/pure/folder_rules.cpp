@@ -21,45 +21,53 @@ DirsLayout LayoutFor(const InstallState& state) {
 
 namespace {
 
-// Makes sure `folder` exists, creating it one level deep. An empty name never exists.
+// Makes sure `folder` exists, creating it one level deep. Only a folder from a root counts
+// (an empty name never does).
 bool EnsureFolder(const std::wstring& folder, DirsEnvironment& env) {
-  if (folder.empty())
+  if (!IsRootedPath(folder))
     return false;
   return env.FolderExists(folder) || env.CreateFolder(folder);
 }
 
 }  // namespace
 
-bool StoreFolders(InstallState& state,
-                  const std::wstring& programText,
-                  const std::wstring& dataText,
-                  DirsEnvironment& env) {
-  bool passed = true;
+FolderCheck StoreFolders(InstallState& state,
+                         const std::wstring& programText,
+                         const std::wstring& dataText,
+                         DirsEnvironment& env) {
+  bool dataPassed = true;
   state.ProgramDir = programText;
   switch (state.InstallType) {
     case bootstrap::kTypeServer:
       if (EnsureFolder(dataText, env))
         state.DataDir = dataText;
       else
-        passed = false;
+        dataPassed = false;
       break;
     case bootstrap::kTypeClient:
-      if (!dataText.empty() && env.FolderExists(dataText)) {
+      if (IsRootedPath(dataText) && env.FolderExists(dataText)) {
         state.DataDir = dataText;
       } else {
-        env.ClientDataMissing();
-        passed = false;
+        // The message is for a server folder that is not there; a name without a root is
+        // refused as the other fields' are.
+        if (dataText.empty() || IsRootedPath(dataText))
+          env.ClientDataMissing();
+        dataPassed = false;
       }
       break;
     default:
       state.DataDir = state.ProgramDir;
       break;
   }
-  if (!EnsureFolder(programText, env))
-    passed = false;
+  bool programPassed = EnsureFolder(programText, env);
   state.ProposedProgramDir = state.ProgramDir;
   state.ProposedDataDir = state.DataDir;
-  return passed;
+  FolderCheck check;
+  if (!programPassed)
+    check.refused = DirsField::kProgram;
+  else if (!dataPassed)
+    check.refused = DirsField::kData;
+  return check;
 }
 
 std::wstring PickerAnswer(const std::wstring& folder) {

@@ -33,16 +33,28 @@ class DirsEnvironment {
   virtual void ClientDataMissing() = 0;
 };
 
+// The page's field that holds a refused folder.
+enum class DirsField { kNone, kProgram, kData };
+
+// The outcome of the page's checks: true when every one passed.
+struct FolderCheck {
+  DirsField refused = DirsField::kNone;  // the field to give the focus to: the program field
+                                         // when both were refused
+  explicit operator bool() const { return refused == DirsField::kNone; }
+};
+
 // Checks and stores the folders typed on the page, in this order: the program folder as typed;
 // the data folder by type (LOCAL: the program folder; SERVER: the data folder, created one
 // level deep when missing; CLIENT: the data folder only when it exists, else the user is told);
 // the program folder created one level deep when missing (also after a failed data check); the
-// proposed folders set to the stored ones either way. DataDir keeps its earlier value when its
-// check fails. Returns whether every check passed.
-bool StoreFolders(bootstrap::InstallState& state,
-                  const std::wstring& programText,
-                  const std::wstring& dataText,
-                  DirsEnvironment& env);
+// proposed folders set to the stored ones either way. Only a folder from a root (IsRootedPath)
+// is accepted: any other would be taken from whatever folder is current later, and is refused
+// without a word, like a folder that cannot be created. DataDir keeps its earlier value when
+// its check fails.
+FolderCheck StoreFolders(bootstrap::InstallState& state,
+                         const std::wstring& programText,
+                         const std::wstring& dataText,
+                         DirsEnvironment& env);
 
 // The picker's answer for its current folder: with one trailing backslash ("C:\" stays).
 std::wstring PickerAnswer(const std::wstring& folder);

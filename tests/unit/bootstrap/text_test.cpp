@@ -30,6 +30,31 @@ TEST(Paths, JoinWithExactlyOneBackslash) {
   EXPECT_EQ(IncludeTrailingBackslash(L""), L"");
 }
 
+TEST(Paths, ADriveRootKeepsItsBackslash) {
+  EXPECT_EQ(FolderWithoutTrailingBackslash(L"C:\\"), L"C:\\");
+  EXPECT_EQ(FolderWithoutTrailingBackslash(L"E:\\\\"), L"E:\\");
+  EXPECT_EQ(FolderWithoutTrailingBackslash(L"C:\\ProKolv\\"), L"C:\\ProKolv");
+  EXPECT_EQ(FolderWithoutTrailingBackslash(L"\\\\srv\\share\\"), L"\\\\srv\\share");
+  EXPECT_EQ(JoinPath(L"E:\\", L"EXE.ZIP"), L"E:\\EXE.ZIP");
+}
+
+TEST(Paths, OnlyFoldersFromARootAreRooted) {
+  for (const wchar_t* rooted :
+       {L"C:\\", L"d:\\Kolvar", L"E:\\Pro Kolv\\", L"\\\\srv\\share", L"\\\\srv\\share\\kolv\\"})
+    EXPECT_TRUE(IsRootedPath(rooted)) << rooted;
+  for (const wchar_t* relative :
+       {L"", L"Kolvar", L"D:Kolvar", L"D:", L"\\Kolvar", L"\\\\", L"\\\\srv", L"\\\\srv\\",
+        L"\\\\\\share", L"1:\\Kolvar", L"????", L".\\Kolvar"})
+    EXPECT_FALSE(IsRootedPath(relative)) << relative;
+}
+
+TEST(Text, ControlCharactersAreEscaped) {
+  EXPECT_EQ(EscapeControlCharacters(std::wstring(L"PK\x06\x06\0end", 8)), L"PK\\x06\\x06\\x00end");
+  EXPECT_EQ(EscapeControlCharacters(L"\x1b[2J\x7f\x9b"), L"\\x1B[2J\\x7F\\x9B");
+  EXPECT_EQ(EscapeControlCharacters(L"C:\\Date\\\x0219coal\x0103.txt"),
+            L"C:\\Date\\\x0219coal\x0103.txt");
+}
+
 TEST(Numbers, DecimalAndHexadecimalTextAtTheLimits) {
   EXPECT_EQ(DecimalText(0), L"0");
   EXPECT_EQ(DecimalText(7), L"7");

@@ -145,6 +145,36 @@ TEST(StoreFolders, AnEmptyOrUncreatableProgramFolderKeepsThePageOpen) {
   }
 }
 
+// Names that hang on the current drive or folder exist there as far as the system can tell,
+// yet the copy would put its files somewhere else: they are refused, the refused field named.
+TEST(StoreFolders, AFolderWithoutARootIsRefusedAndItsFieldNamed) {
+  const std::set<std::wstring> current = {L"C:\\",     L"C:\\ProKolv", L"N:\\KDATE", L"Kolvar",
+                                          L"D:Kolvar", L"\\Kolvar",    L"Date"};
+  for (const wchar_t* program : {L"Kolvar", L"D:Kolvar", L"\\Kolvar"}) {
+    InstallState state = StateOfType(bootstrap::kTypeLocal);
+    FakeDisk disk(current);
+    FolderCheck check = StoreFolders(state, program, L"", disk);
+    EXPECT_FALSE(check) << program;
+    EXPECT_EQ(DirsField::kProgram, check.refused) << program;
+    EXPECT_TRUE(disk.created.empty());
+  }
+  for (uint8_t type : {bootstrap::kTypeServer, bootstrap::kTypeClient}) {
+    InstallState state = StateOfType(type);
+    FakeDisk disk(current);
+    FolderCheck check = StoreFolders(state, L"C:\\ProKolv", L"Date", disk);
+    EXPECT_EQ(DirsField::kData, check.refused);
+    EXPECT_EQ(L"D:\\Earlier", state.DataDir);
+    EXPECT_EQ(0, disk.messages);  // not "the server database must exist"
+    // Both refused: the program field comes first.
+    EXPECT_EQ(DirsField::kProgram, StoreFolders(state, L"Kolvar", L"Date", disk).refused);
+  }
+  // A drive's root and a share are folders from a root.
+  InstallState state = StateOfType(bootstrap::kTypeClient);
+  FakeDisk disk(current);
+  EXPECT_TRUE(StoreFolders(state, L"C:\\", L"N:\\KDATE", disk));
+  EXPECT_EQ(L"C:\\", state.ProgramDir);
+}
+
 TEST(FolderPaths, PickerAnswerEndsWithOneBackslash) {
   EXPECT_EQ(L"C:\\", PickerAnswer(L"C:\\"));
   EXPECT_EQ(L"C:\\Apps\\K\\", PickerAnswer(L"C:\\Apps\\K"));

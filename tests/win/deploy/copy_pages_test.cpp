@@ -195,6 +195,22 @@ void ClickDialogButton(HWND dialog, const wchar_t* name) {
   kolvar::testing::ClickControl(*button);
 }
 
+// Shows a new-installation page and presses Continue; Abandon once an error was reported.
+// Returns the page's result.
+int ContinueOrAbandonAtAnError(const RecordedErrors& errors) {
+  auto page = toolkit::CreateForm<TCopy>();
+  HWND window = page->Handle();
+  UserScript user([&] {
+    CloseWhenDone closer(*page, window);
+    ASSERT_TRUE(kolvar::testing::WaitForWindow(window));
+    kolvar::testing::ClickControl(*page->BNext);
+    if (kolvar::testing::WaitUntil(
+            [&] { return !errors.texts.empty() && page->BCancel->Enabled(); }, 20000))
+      kolvar::testing::ClickControl(*page->BCancel);
+  });
+  return page->ShowModal();
+}
+
 bool Mid(const toolkit::TGauge& gauge) {
   return gauge.PercentDone() >= 10 && gauge.PercentDone() <= 90;
 }
@@ -242,6 +258,38 @@ TEST(CopyPages, NewInstallationFromAFolder) {
   EXPECT_EQ(State().DiskCount, 1);
   EXPECT_TRUE(ListFiles(program, L"*.ZIP").empty());
   RemoveTree(L"C:\\Program Files\\Borland");
+}
+
+// A LOCAL installation into the root of another drive (N:), the current folder being a folder
+// of that drive: "N:" would name that folder, where the joined archives are not.
+TEST(CopyPages, LocalInstallationIntoTheRootOfAnotherDrive) {
+  TempFolder root(L"r");
+  std::wstring media = root / L"KIT";
+  WriteFile(media + L"\\DISK1", "");
+  PutArchive(media, L"EXE", Zip({{"KOLVAR.EXE", "program 2"}}));
+  PutArchive(media, L"DBDAT", Zip({{"DATA/FIRME.DB", "sample firms"}}));
+  PutArchive(media, L"DBNEW", Zip({{"NEW/DATA/FIRME.DB", "seed"}}));
+  PutArchive(media, L"HELP", Zip({{"HELP/KOLVAR.HLP", "help"}}));
+  EmptyFolder(L"N:");
+  ASSERT_TRUE(ForceDirectories(L"N:\\Altundeva"));
+  wchar_t current[MAX_PATH];
+  ::GetCurrentDirectoryW(MAX_PATH, current);
+  ASSERT_TRUE(::SetCurrentDirectoryW(L"N:\\Altundeva"));
+  Prepare(bootstrap::kTypeLocal, media, L"N:\\", L"N:\\", L"5.01");
+  RecordedErrors errors;
+
+  EXPECT_EQ(ContinueOrAbandonAtAnError(errors), 1);
+  ::SetCurrentDirectoryW(current);
+  EXPECT_TRUE(errors.texts.empty()) << kolvar::testing::Narrow(errors.texts.front());
+  EXPECT_EQ(ReadFile(L"N:\\KOLVAR.EXE"), "program 2");
+  EXPECT_EQ(ReadFile(L"N:\\DATA\\FIRME.DB"), "sample firms");
+  EXPECT_EQ(ReadFile(L"N:\\NEW\\DATA\\FIRME.DB"), "seed");
+  EXPECT_EQ(ReadFile(L"N:\\HELP\\KOLVAR.HLP"), "help");
+  EXPECT_TRUE(ListFiles(L"N:\\", L"*.ZIP").empty());
+  EXPECT_TRUE(ListFiles(L"N:\\Altundeva", L"*").empty());
+  EXPECT_EQ(State().DataDir, L"N:\\");
+  EmptyFolder(L"N:");
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, L"Software\\Borland");
 }
 
 // The old engine's warning, then a read-only file in the way: the error is shown, the page
@@ -360,17 +408,7 @@ TEST(CopyPages, FloppiesCancelAndADamagedArchive) {
   PutArchive(media, L"EXE", broken);
   Prepare(bootstrap::kTypeClient, media, program, root / L"Date", L"5");
   RecordedErrors errors;
-  auto page = toolkit::CreateForm<TCopy>();
-  HWND window = page->Handle();
-  UserScript user([&] {
-    CloseWhenDone closer(*page, window);
-    ASSERT_TRUE(kolvar::testing::WaitForWindow(window));
-    kolvar::testing::ClickControl(*page->BNext);
-    if (kolvar::testing::WaitUntil(
-            [&] { return !errors.texts.empty() && page->BCancel->Enabled(); }, 20000))
-      kolvar::testing::ClickControl(*page->BCancel);
-  });
-  EXPECT_EQ(page->ShowModal(), 2);
+  EXPECT_EQ(ContinueOrAbandonAtAnError(errors), 2);
   ASSERT_EQ(errors.texts.size(), 1u);
   EXPECT_NE(errors.texts[0].find(L"EXE.ZIP"), std::wstring::npos)
       << kolvar::testing::Narrow(errors.texts[0]);

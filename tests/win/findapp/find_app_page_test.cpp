@@ -182,6 +182,13 @@ TEST_F(FindAppPage, ScanFindsTheFirstDriveAndCommits) {
     EXPECT_EQ(kSecondTitle, page->TitleBar1->Caption());
     EXPECT_EQ(L"", page->dirlabel->Caption());
     Shoot(*page, L"findapp-after-found.png");
+    // A folder without a root is not committed: the field keeps the focus for a full path.
+    page->RProgram->SetText(L"Apps\\K\\");
+    ClickControl(*page->BNext);
+    ::Sleep(300);
+    EXPECT_TRUE(::IsWindowVisible(page->Handle()));
+    EXPECT_TRUE(testing::HasFocus(*page->RProgram));
+    page->RProgram->SetText(L"C:\\Apps\\K\\");
     // The program field typed by hand is committed as it stands.
     ClickControl(*page->RProgram);
     PressKey(VK_END);

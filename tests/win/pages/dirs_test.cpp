@@ -164,6 +164,35 @@ TEST(DirsPage, AnEmptyProgramFieldKeepsThePageOpen) {
   EXPECT_EQ(mrRetry, result);
 }
 
+// "Alfa" and "Beta" exist in the current folder, yet the copy would run elsewhere: the page
+// stays open with the refused field focused, first the program's, then the data's.
+TEST(DirsPage, AFolderWithoutARootKeepsThePageOpenWithItsFieldFocused) {
+  PickerFolders folders;
+  testing::TempFolder base(L"rooted");
+  PrepareState(bootstrap::kTypeServer, L"Alfa", base / L"Date");
+  auto page = CreateForm<TDirs>();
+  bool programOpen = false, programFocused = false, dataOpen = false, dataFocused = false;
+  int result = RunPage(*page, [&] {
+    ClickControl(*page->RDate);
+    ClickControl(*page->BNext);
+    programOpen = StaysOpen(page->Handle());
+    programFocused = testing::HasFocus(*page->RProgram);
+    page->RProgram->SetText(base / L"Prog");
+    page->RDate->SetText(L"Beta");
+    ClickControl(*page->RProgram);
+    ClickControl(*page->BNext);
+    dataOpen = StaysOpen(page->Handle());
+    dataFocused = testing::HasFocus(*page->RDate);
+    ClickControl(*page->BBack);
+  });
+  EXPECT_TRUE(programOpen);
+  EXPECT_TRUE(programFocused);
+  EXPECT_TRUE(dataOpen);
+  EXPECT_TRUE(dataFocused);
+  EXPECT_EQ(mrRetry, result);
+  EXPECT_EQ(base / L"Date", bootstrap::State().DataDir);
+}
+
 TEST(FolderPicker, AnsweredByKeyboardFromTheProgramLabelsAccelerator) {
   PickerFolders folders;
   PrepareState(bootstrap::kTypeLocal, L"C:\\ProKolv", L"");

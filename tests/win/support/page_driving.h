@@ -26,6 +26,16 @@ inline void Settle(HWND window) {
   ::Sleep(50);
 }
 
+// Whether the keyboard focus of the control's thread is in `control` (asked from the script's
+// thread, whose own focus is none).
+inline bool HasFocus(const toolkit::TWinControl& control) {
+  HWND field = control.HandleIfAllocated();
+  GUITHREADINFO info{sizeof info};
+  if (!field || !::GetGUIThreadInfo(::GetWindowThreadProcessId(field, nullptr), &info))
+    return false;
+  return info.hwndFocus == field || ::IsChild(field, info.hwndFocus);
+}
+
 // Waits until `page` is on the screen, takes input and has settled as the active window.
 inline bool WaitForPage(const toolkit::TMForm& page, DWORD timeoutMs = 5000) {
   bool ready = WaitUntil(
