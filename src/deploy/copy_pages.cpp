@@ -67,6 +67,11 @@ void WinCopySystem::ExtractArchive(const std::wstring& archive,
   deploy::ExtractArchive(archive, destination, view, counter, pump, filter);
 }
 
+void WinCopySystem::CreateMarker(const std::wstring& path) {
+  ForceDirectories(path.substr(0, path.find_last_of(L'\\') + 1));
+  WriteFileBytes(path, std::string());
+}
+
 EngineRegistration WinCopySystem::ReadEngineRegistration() {
   EngineRegistration engine;
   std::optional<RegistryKey> key = RegistryKey::Open(HKEY_LOCAL_MACHINE, kEngineKey);

@@ -29,6 +29,7 @@ class WinCopySystem : public CopySystem {
                       UnzipCounter& counter,
                       bool pump,
                       const EntryFilter& filter) override;
+  void CreateMarker(const std::wstring& path) override;
   EngineRegistration ReadEngineRegistration() override;
   std::optional<std::wstring> ProgramFilesDir() override;
   void CreateFolder(const std::wstring& path) override;

@@ -58,10 +58,11 @@ void CopyRun::TerminateDataDir() {
 
 bool CopyRun::HasDatabase() {
   // Asked once, before the first data archive: what the sample database brings in this run
-  // is not the user's.
+  // is not the user's, and neither is what an earlier run left of it unfinished.
   if (!databaseFound_)
-    databaseFound_ = files_.FileExists(state_.DataDir + L"DATA\\FIRME.DB") ||
-                     files_.FileExists(state_.DataDir + L"DATA\\OPERATOR.DB");
+    databaseFound_ = !files_.FileExists(state_.DataDir + kSampleMarkerName) &&
+                     (files_.FileExists(state_.DataDir + L"DATA\\FIRME.DB") ||
+                      files_.FileExists(state_.DataDir + L"DATA\\OPERATOR.DB"));
   return *databaseFound_;
 }
 
@@ -83,14 +84,19 @@ void CopyRun::UnzipNewInstall() {
       case TDestType::dtDatabaseNew:
         TerminateDataDir();
         if (component.DestType == TDestType::dtDatabaseNew) {
-          system_.ClearSeedFolders(state_.DataDir, false);
-          // Over an existing database the seed archive brings its seed tree only, as an
-          // upgrade does: its own working tables would replace the user's.
+          // Over an existing database the seed tree is the firm's too: it is refreshed as an
+          // upgrade refreshes it (pictures kept), and the seed archive brings its seed tree
+          // only, since its own working tables would replace the user's.
+          system_.ClearSeedFolders(state_.DataDir, HasDatabase());
           if (HasDatabase())
             filter = [](const ZipEntry& entry) { return ConfirmEntry(entry.name, false); };
         } else if (HasDatabase()) {
           // An existing database is never overwritten by the sample one.
           continue;
+        } else {
+          // Until the sample database is whole, a repeated run must not take it for the
+          // user's: the marker says it is ours and unfinished.
+          system_.CreateMarker(state_.DataDir + kSampleMarkerName);
         }
         destination = state_.DataDir;
         break;
@@ -103,6 +109,8 @@ void CopyRun::UnzipNewInstall() {
       }
     }
     system_.ExtractArchive(archive, destination, view_, counter_, false, filter);
+    if (component.DestType == TDestType::dtDatabaseDat)
+      files_.DeleteOrFail(state_.DataDir + kSampleMarkerName);
     if (component.DestType == TDestType::dtProgram)
       system_.ShowInstructions();
   }

@@ -37,6 +37,9 @@ class CopySystem {
                               UnzipCounter& counter,
                               bool pump,
                               const EntryFilter& filter) = 0;
+  // Creates (or keeps) an empty file at `path`, and the folders it needs. Throws Error with
+  // the system's text.
+  virtual void CreateMarker(const std::wstring& path) = 0;
   // The engine's key under HKEY_LOCAL_MACHINE and its "VERSION" value.
   virtual EngineRegistration ReadEngineRegistration() = 0;
   // "ProgramFilesDir" of the system; nullopt when it cannot be read.
@@ -53,6 +56,10 @@ class CopySystem {
 extern bool OldEngineFound;
 // Whether the archive being unpacked by the upgrade belongs to the program folder.
 extern bool ProgramArchiveFlag;
+
+// Lies in the data folder while the sample database is being unpacked: a database found
+// beside it is an unfinished sample, not the user's, and a repeated run completes it.
+inline constexpr const wchar_t* kSampleMarkerName = L"DBDAT.TMP";
 
 inline constexpr const wchar_t* kOldEngineHeading = L"Protectia aplicatiilor existente";
 inline constexpr const wchar_t* kOldEngineText =
@@ -101,7 +108,8 @@ class CopyRun {
   bootstrap::ComponentSet Selection() const;
   void UnzipNewInstall();
   void UnzipUpgrade();
-  // Whether the data folder (ending with "\\") held a database when the run reached it.
+  // Whether the data folder (ending with "\\") held a database when the run reached it; a
+  // sample database left unfinished by an earlier run does not count.
   bool HasDatabase();
   // Gives DataDir its trailing "\" (kept in the state).
   void TerminateDataDir();

@@ -99,6 +99,11 @@ class MachineSystem : public CopySystem {
     NativeExtractTarget target(machine_.Host(destination));
     ExtractWithGauge(zip, target, view, counter, pump, filter);
   }
+  void CreateMarker(const std::wstring& path) override {
+    std::string host = machine_.Host(path);
+    fs::create_directories(fs::path(host).parent_path());
+    WriteText(host, "");
+  }
   EngineRegistration ReadEngineRegistration() override { return engine; }
   std::optional<std::wstring> ProgramFilesDir() override { return programFiles; }
   void CreateFolder(const std::wstring& path) override {
@@ -239,18 +244,55 @@ TEST(CopyRun, AnExistingDatabaseIsNotOverwritten) {
     WriteText(p.Host(marker), "working database");
     WriteText(p.Host(L"C:\\Date\\NEW\\FIRMA\\SIGLA.BMP"), "old logo");
     WriteText(p.Host(L"C:\\Date\\NEW\\LUNA\\L.DB"), "old seed");
+    WriteText(p.Host(L"C:\\Date\\NEW\\FIRMA\\STAMPILA.PNG"), "the firm's stamp");
     ASSERT_EQ(p.Run(CopyKind::kNewInstall, bootstrap::kTypeLocal), 1);
-    // DBDAT is skipped; DBNEW still goes in after the seed folders were emptied, but only its
-    // seed tree: its empty DATA\FIRME.DB would replace the working one.
+    // DBDAT is skipped; DBNEW still goes in after the seed folders were cleaned as an upgrade
+    // cleans them, the firm's pictures kept, but only its seed tree: its empty DATA\FIRME.DB
+    // would replace the working one.
     EXPECT_EQ(p.Read(marker), "working database");
     EXPECT_EQ(Snapshot(p.Host(L"C:\\Date\\DATA")).size(), 1u);
     EXPECT_FALSE(p.Exists(L"C:\\Date\\NEW\\LUNA\\L.DB"));
+    EXPECT_EQ(p.Read(L"C:\\Date\\NEW\\FIRMA\\STAMPILA.PNG"), "the firm's stamp");
+    EXPECT_FALSE(p.Exists(L"C:\\Date\\DBDAT.TMP"));
     EXPECT_EQ(p.Read(L"C:\\Date\\NEW\\FIRMA\\SIGLA.BMP"), "new logo");
     EXPECT_EQ(p.Read(L"C:\\Date\\NEW\\DATA\\FIRME.DB"), "seed firms");
     EXPECT_EQ(p.Read(L"C:\\Date\\NEWS.TXT"), "news");
     for (const std::wstring& e : p.system.extracted)
       EXPECT_EQ(e.find(L"DBDAT"), std::wstring::npos);
   }
+}
+
+// A run that stopped in the middle of the sample database leaves it unfinished: the next run
+// completes it instead of taking it for the user's, and a finished one is the user's again.
+TEST(CopyRun, AnUnfinishedSampleDatabaseIsCompletedByTheNextRun) {
+  Page p;
+  p.FullMedia();
+  std::string operators(200000, '\0');
+  uint32_t seed = 7;
+  for (char& c : operators)
+    c = static_cast<char>((seed = seed * 1664525u + 1013904223u) >> 24);
+  std::string sample = Zip({{"DATA/FIRME.DB", "sample firms"}, {"DATA/OPERATOR.DB", operators}});
+  std::string damaged = sample;
+  damaged[sample.size() / 2] ^= 0x55;  // in the second member's data
+  p.Media("DBDAT", damaged);
+  EXPECT_THROW(p.Run(CopyKind::kNewInstall, bootstrap::kTypeLocal), ZipError);
+  EXPECT_EQ(p.Read(L"C:\\Date\\DATA\\FIRME.DB"), "sample firms");
+  EXPECT_FALSE(p.Exists(L"C:\\Date\\DATA\\OPERATOR.DB"));
+  EXPECT_TRUE(p.Exists(L"C:\\Date\\DBDAT.TMP"));
+
+  p.Media("DBDAT", sample);
+  ASSERT_EQ(p.Run(CopyKind::kNewInstall, bootstrap::kTypeLocal), 1);
+  EXPECT_EQ(p.Read(L"C:\\Date\\DATA\\OPERATOR.DB"), operators);
+  EXPECT_EQ(p.Read(L"C:\\Date\\NEW\\DATA\\FIRME.DB"), "seed firms");
+  EXPECT_FALSE(p.Exists(L"C:\\Date\\DBDAT.TMP"));
+
+  // The user works in it; a reinstallation later leaves it alone.
+  WriteText(p.Host(L"C:\\Date\\DATA\\FIRME.DB"), "the user's firms");
+  p.system.extracted.clear();
+  ASSERT_EQ(p.Run(CopyKind::kNewInstall, bootstrap::kTypeLocal), 1);
+  EXPECT_EQ(p.Read(L"C:\\Date\\DATA\\FIRME.DB"), "the user's firms");
+  for (const std::wstring& e : p.system.extracted)
+    EXPECT_EQ(e.find(L"DBDAT"), std::wstring::npos);
 }
 
 TEST(CopyRun, EngineRule) {
