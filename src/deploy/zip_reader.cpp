@@ -251,7 +251,8 @@ void ZipArchive::Fail(const std::wstring& detail) const {
 }
 
 void ZipArchive::FailEntry(const ZipEntry& entry, const std::wstring& detail) const {
-  throw ZipError(L"Arhiva " + archiveName_ + L", intrarea \"" + entry.name + L"\": " + detail);
+  throw ZipError(L"Arhiva " + archiveName_ + L", intrarea \"" +
+                 EscapeControlCharacters(entry.name) + L"\": " + detail);
 }
 
 std::optional<ZipArchive::End64> ZipArchive::FindEnd64(const unsigned char* locator,
@@ -510,7 +511,8 @@ void ZipArchive::CheckLocalHeaders() {
   for (size_t i = 1; i < byOffset.size(); ++i) {
     const ZipEntry& previous = *byOffset[i - 1];
     if (previous.dataOffset + previous.compressedSize > byOffset[i]->localHeaderOffset)
-      FailEntry(*byOffset[i], L"datele se suprapun cu ale intrarii \"" + previous.name +
+      FailEntry(*byOffset[i], L"datele se suprapun cu ale intrarii \"" +
+                                  EscapeControlCharacters(previous.name) +
                                   L"\"; arhiva este refuzata");
   }
 }

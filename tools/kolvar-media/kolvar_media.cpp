@@ -466,7 +466,8 @@ int List(const std::vector<std::wstring>& args) {
     std::printf("%12llu  %04d-%02d-%02d %02d:%02d:%02d  %s  %s\n",
                 static_cast<unsigned long long>(e.uncompressedSize), 1980 + (e.dosDate >> 9),
                 (e.dosDate >> 5) & 15, e.dosDate & 31, e.dosTime >> 11, (e.dosTime >> 5) & 63,
-                (e.dosTime & 31) * 2, attributes.c_str(), Narrow(e.name).c_str());
+                (e.dosTime & 31) * 2, attributes.c_str(),
+                Narrow(EscapeControlCharacters(e.name)).c_str());
     total += e.uncompressedSize;
   }
   std::printf("%12llu  %zu entries\n", static_cast<unsigned long long>(total),

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "test_files.h"
+#include "zip_builder.h"
 
 namespace kolvar::deploy {
 namespace {
@@ -92,6 +93,26 @@ TEST(MediaTool, ErrorsNameTheFileAndTheCause) {
     EXPECT_EQ(Tool(dir.path(), command), 0) << command;
     EXPECT_NE(ReadText(dir / "tool.log").find("Usage: kolvar-media"), std::string::npos);
   }
+}
+
+// Names from an archive are shown escaped: a NUL would cut the message short, an escape
+// sequence would act on the terminal.
+TEST(MediaTool, NamesWithControlCharactersAreShownEscapedAndTheReasonFollows) {
+  TempDir dir;
+  WriteText(dir / "ctl.zip", BuildZip({Member{std::string("a\0b\x1b[2J", 7), "x"},
+                                       Member{"PK\x06\x06", "y"}, Member{"ok.txt", "ok"}}));
+  EXPECT_EQ(Tool(dir.path(), "list ctl.zip"), 0);
+  std::string listed = ReadText(dir / "tool.log");
+  EXPECT_NE(listed.find("  a\\x00b\\x1B[2J\n"), std::string::npos) << listed;
+  EXPECT_NE(listed.find("  PK\\x06\\x06\n"), std::string::npos) << listed;
+  EXPECT_NE(Tool(dir.path(), "extract ctl.zip out"), 0);
+  std::string log = ReadText(dir / "tool.log");
+  EXPECT_NE(log.find("intrarea \"a\\x00b\\x1B[2J\": calea ar iesi din folderul destinatie"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("extragerea este oprita\n"), std::string::npos) << log;
+  for (char c : log)
+    EXPECT_TRUE(c == '\n' || c == '\r' || static_cast<unsigned char>(c) >= 0x20) << int(c);
 }
 
 TEST(MediaTool, MissingDiskStopsTheJoin) {
