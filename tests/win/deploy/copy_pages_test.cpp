@@ -204,8 +204,12 @@ int ContinueOrAbandonAtAnError(const RecordedErrors& errors) {
     CloseWhenDone closer(*page, window);
     ASSERT_TRUE(kolvar::testing::WaitForWindow(window));
     kolvar::testing::ClickControl(*page->BNext);
-    if (kolvar::testing::WaitUntil(
-            [&] { return !errors.texts.empty() && page->BCancel->Enabled(); }, 20000))
+    kolvar::testing::WaitUntil(
+        [&] {
+          return !::IsWindowVisible(window) || (!errors.texts.empty() && page->BCancel->Enabled());
+        },
+        20000);
+    if (!errors.texts.empty())
       kolvar::testing::ClickControl(*page->BCancel);
   });
   return page->ShowModal();

@@ -333,20 +333,20 @@ TEST(DeployWin, AFullDiskIsReportedWithTheFileAndLeavesNoPartialFile) {
     ASSERT_EQ(ReadFile(program / L"EXE.ZIP"), m.archives[L"EXE"]);
 
     UnzipCounter unzip;
-    WriteFile(program / L"out\KOLVAR.EXE", "the previous version");
+    WriteFile(program / L"out\\KOLVAR.EXE", "the previous version");
     {
       FullDisk disk(2000000, silent);
       try {
         ExtractArchive(program / L"EXE.ZIP", program / L"out", view, unzip, false);
         ADD_FAILURE() << "a file was cut short without a word";
       } catch (const Error& e) {
-        EXPECT_NE(e.message().find(L"Nu pot scrie fisierul " + (program / L"out\KOLVAR.EXE") +
+        EXPECT_NE(e.message().find(L"Nu pot scrie fisierul " + (program / L"out\\KOLVAR.EXE") +
                                    L": " + diskFull),
                   std::wstring::npos)
             << Narrow(e.message());
       }
     }
-    EXPECT_FALSE(FileExists(program / L"out\KOLVAR.EXE"));
+    EXPECT_FALSE(FileExists(program / L"out\\KOLVAR.EXE"));
   }
 }
 
