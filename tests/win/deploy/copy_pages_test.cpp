@@ -11,9 +11,11 @@
 #include "deploy/copy_pages.h"
 #include "deploy/win_media.h"
 #include "deploy/zip_writer.h"
+#include "full_disk.h"
 #include "modal_end.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/system_error.h"
 #include "toolkit/application.h"
 #include "toolkit/msg_dialog.h"
 #include "ui_driver.h"
@@ -293,6 +295,59 @@ TEST(CopyPages, LocalInstallationIntoTheRootOfAnotherDrive) {
   EXPECT_TRUE(ListFiles(L"N:\\Altundeva", L"*").empty());
   EXPECT_EQ(State().DataDir, L"N:\\");
   EmptyFolder(L"N:");
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, L"Software\\Borland");
+}
+
+// The disk fills up in the middle of the sample database: the error names the file, and
+// Continue once there is room again completes the sample instead of taking the half that
+// was written for the user's own database.
+TEST(CopyPages, ASampleDatabaseCutShortIsCompletedByContinue) {
+  TempFolder root(L"s");
+  std::wstring media = root / L"KIT", program = root / L"ProKolv";
+  WriteFile(media + L"\\DISK1", "");
+  std::string exe = Zip({{"KOLVAR.EXE", "program 2"}});
+  std::string dbdat = Zip({{"DATA/FIRME.DB", "sample firms"},
+                           {"DATA/OPERATOR.DB", Noise(1000000, 9)},
+                           {"DATA/ZILE.DB", "days"}});
+  std::string dbnew = Zip({{"NEW/DATA/FIRME.DB", "seed"}});
+  std::string help = Zip({{"HELP/KOLVAR.HLP", "help"}});
+  PutArchive(media, L"EXE", exe);
+  PutArchive(media, L"DBDAT", dbdat);
+  PutArchive(media, L"DBNEW", dbnew);
+  PutArchive(media, L"HELP", help);
+  Prepare(bootstrap::kTypeLocal, media, program, program, L"5.01");
+  // Room for the joined archives, the program and the first sample table, not the second.
+  uint64_t room = exe.size() + dbdat.size() + dbnew.size() + help.size() + 9 + 12 + 100000;
+  testing::FullDisk disk(room);
+  RecordedErrors errors;
+
+  auto page = toolkit::CreateForm<TCopy>();
+  HWND window = page->Handle();
+  bool repeated = false;
+  UserScript user([&] {
+    CloseWhenDone closer(*page, window);
+    ASSERT_TRUE(kolvar::testing::WaitForWindow(window));
+    kolvar::testing::ClickControl(*page->BNext);
+    if (!kolvar::testing::WaitUntil([&] { return !errors.texts.empty() && page->BNext->Enabled(); },
+                                    20000))
+      return;
+    disk.MakeRoom();
+    kolvar::testing::ClickControl(*page->BNext);
+    repeated = true;
+  });
+  EXPECT_EQ(page->ShowModal(), 1);
+  EXPECT_TRUE(repeated);
+  EXPECT_TRUE(disk.Refused());
+  ASSERT_EQ(errors.texts.size(), 1u);
+  EXPECT_NE(errors.texts[0].find(L"Nu pot scrie fisierul " + program + L"\\DATA\\OPERATOR.DB: " +
+                                 SystemMessage(ERROR_DISK_FULL)),
+            std::wstring::npos)
+      << kolvar::testing::Narrow(errors.texts[0]);
+  EXPECT_TRUE(ReadFile(program + L"\\DATA\\OPERATOR.DB") == Noise(1000000, 9));
+  EXPECT_EQ(ReadFile(program + L"\\DATA\\ZILE.DB"), "days");
+  EXPECT_EQ(ReadFile(program + L"\\NEW\\DATA\\FIRME.DB"), "seed");
+  EXPECT_FALSE(FileExists(program + L"\\DBDAT.TMP"));
+  EXPECT_TRUE(ListFiles(program, L"*.ZIP").empty());
   DeleteRegistryTree(HKEY_LOCAL_MACHINE, L"Software\\Borland");
 }
 

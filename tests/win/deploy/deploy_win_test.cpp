@@ -7,6 +7,7 @@
 #include "deploy/win_files.h"
 #include "deploy/win_media.h"
 #include "deploy/zip_writer.h"
+#include "full_disk.h"
 #include "platform/files.h"
 #include "platform/system_error.h"
 #include "platform/text.h"
@@ -278,35 +279,6 @@ TEST(DeployWin, AssemblesFromFloppiesChangedAtThePrompt) {
   EmptyFolder(L"A:");
 }
 
-// A disk with `room` bytes left: a write beyond it fails as a full disk does or, `silent`,
-// takes nothing and says nothing.
-class FullDisk {
- public:
-  explicit FullDisk(uint64_t room, bool silent = false) {
-    room_ = room;
-    silent_ = silent;
-    WriteFileForCopy = &Write;
-  }
-  ~FullDisk() { WriteFileForCopy = ::WriteFile; }
-
- private:
-  static BOOL WINAPI
-  Write(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
-    DWORD take = static_cast<DWORD>(std::min<uint64_t>(size, room_));
-    if (take == 0 && size > 0) {
-      *written = 0;
-      if (silent_)
-        return TRUE;
-      ::SetLastError(ERROR_DISK_FULL);
-      return FALSE;
-    }
-    room_ -= take;
-    return ::WriteFile(file, data, take, written, overlapped);
-  }
-  static inline uint64_t room_ = 0;
-  static inline bool silent_ = false;
-};
-
 // A full disk reads as a full disk, with the file it happened to: never as damaged media. The
 // partial file goes; what was finished before it stays.
 TEST(DeployWin, AFullDiskIsReportedWithTheFileAndLeavesNoPartialFile) {
@@ -319,7 +291,7 @@ TEST(DeployWin, AFullDiskIsReportedWithTheFileAndLeavesNoPartialFile) {
     ArchiveAssembly& assembly = client.assembly;
     RecordingView& view = client.view;
     {
-      FullDisk disk(1500000, silent);  // the second part of EXE does not fit
+      testing::FullDisk disk(1500000, silent);  // the second part of EXE does not fit
       try {
         assembly.AssembleArchives();
         ADD_FAILURE() << "a joined archive was cut short without a word";
@@ -335,7 +307,7 @@ TEST(DeployWin, AFullDiskIsReportedWithTheFileAndLeavesNoPartialFile) {
     UnzipCounter unzip;
     WriteFile(program / L"out\\KOLVAR.EXE", "the previous version");
     {
-      FullDisk disk(2000000, silent);
+      testing::FullDisk disk(2000000, silent);
       try {
         ExtractArchive(program / L"EXE.ZIP", program / L"out", view, unzip, false);
         ADD_FAILURE() << "a file was cut short without a word";
