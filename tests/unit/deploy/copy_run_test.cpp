@@ -1,7 +1,10 @@
 #include "deploy/copy_run.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <cstring>
 
 #include "deploy/native_files.h"
 #include "deploy/native_media.h"
@@ -293,6 +296,34 @@ TEST(CopyRun, AnUnfinishedSampleDatabaseIsCompletedByTheNextRun) {
   EXPECT_EQ(p.Read(L"C:\\Date\\DATA\\FIRME.DB"), "the user's firms");
   for (const std::wstring& e : p.system.extracted)
     EXPECT_EQ(e.find(L"DBDAT"), std::wstring::npos);
+}
+
+// The media tool's join on a disk that fills up (a file size limit plays it): the join says
+// so with the archive's name and the system's reason, and leaves no cut-short archive.
+TEST(CopyRun, TheMediaToolsJoinReportsAFullDisk) {
+  TempDir dir;
+  std::string part(300000, 'x');
+  WriteText(dir / "EXE.1", part);
+  WriteText(dir / "EXE.2", part);
+  std::wstring target = Utf8ToWide(dir / "EXE.ZIP");
+  NativeMediaFiles files;
+  struct rlimit old;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  struct rlimit small = old;
+  small.rlim_cur = 400000;
+  auto handler = ::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  std::wstring message;
+  try {
+    files.AppendPart(L".1", Utf8ToWide(dir / "EXE.1"), target);
+    files.AppendPart(L".2", Utf8ToWide(dir / "EXE.2"), target);
+  } catch (const Error& e) {
+    message = e.message();
+  }
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, handler);
+  EXPECT_EQ(message, L"Nu pot scrie arhiva " + target + L": " + Utf8ToWide(std::strerror(EFBIG)));
+  EXPECT_FALSE(fs::exists(dir / "EXE.ZIP"));
 }
 
 TEST(CopyRun, EngineRule) {
