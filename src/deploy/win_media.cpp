@@ -43,7 +43,6 @@ void WinMediaFiles::AppendPart(const std::wstring& extension,
   if (!in)
     return;
   ScopedFile out;
-  uint64_t start = 0;
   if (extension == L".1") {
     out.reset(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -67,7 +66,7 @@ void WinMediaFiles::AppendPart(const std::wstring& extension,
     LARGE_INTEGER zero{}, end{};
     if (!::SetFilePointerEx(out.get(), zero, &end, FILE_END))
       ThrowLastError(context);
-    start = static_cast<uint64_t>(end.QuadPart);
+    uint64_t start = static_cast<uint64_t>(end.QuadPart);
     std::unique_ptr<char[]> buffer(new char[kPartBufferSize]);
     uint64_t copied = 0;
     for (;;) {
