@@ -62,8 +62,11 @@ bool ClickFirstButton(TWinControl* form, P wanted) {
 
 // Posted by a form to itself when it has been activated: the always-on-top windows go back above
 // it once the activation has run to its end (Wine raises the activated window on the display
-// last, after the activation messages).
+// last, after the activation messages). The display's focus news can come later still and raise
+// it again: a timer puts them back once more a moment afterwards.
 constexpr UINT kKeepTopmostAboveMessage = WM_APP + 0x21;
+constexpr UINT_PTR kKeepTopmostAboveTimer = 0x4B54;
+constexpr UINT kKeepTopmostAboveDelayMs = 300;
 
 bool IsTopmost(HWND window) {
   return (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
@@ -544,6 +547,7 @@ LRESULT TMForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) {
         ::PostMessageW(handle_, kKeepTopmostAboveMessage, 0, 0);
+        ::SetTimer(handle_, kKeepTopmostAboveTimer, kKeepTopmostAboveDelayMs, nullptr);
         if (!Activated && Visible()) {
           Activated = true;
           FormActivate();
@@ -555,6 +559,12 @@ LRESULT TMForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return TWinControl::WndProc(msg, wParam, lParam);
     case kKeepTopmostAboveMessage:
+      KeepTopmostAbove(handle_);
+      return 0;
+    case WM_TIMER:
+      if (wParam != kKeepTopmostAboveTimer)
+        return TWinControl::WndProc(msg, wParam, lParam);
+      ::KillTimer(handle_, kKeepTopmostAboveTimer);
       KeepTopmostAbove(handle_);
       return 0;
     case WM_ENABLE:

@@ -84,7 +84,7 @@ TEST_F(Wizard, APositionWithoutAPageEndsTheWizardWithAMessage) {
   StartScript({1, 1});
   std::wstring seen;
   UserScript user([&] {
-    HWND dialog = kolvar::testing::WaitForTitled(L"Program incomplet!");
+    HWND dialog = kolvar::testing::WaitForTitled(L"Program incomplet!", 15000);
     if (auto* form =
             dynamic_cast<toolkit::TMessageForm*>(toolkit::TWinControl::FromHandle(dialog))) {
       if (toolkit::TControl* label = form->FindChild(L"Message"))
