@@ -5,6 +5,7 @@
 #include "bootstrap/install_state.h"
 #include "bootstrap/instructions_path.h"
 #include "bootstrap/main_window.h"
+#include "htmlview/pure/links.h"
 
 namespace kolvar::bootstrap {
 
@@ -68,6 +69,7 @@ TEditInfo::TEditInfo() : TTitleForm(L"TEditInfo") {
   FrameViewer->SetAlign(TAlign::alClient);
   FrameViewer->OnFormSubmit = Bind(this, &TEditInfo::FrameViewerFormSubmit);
   FrameViewer->OnDocumentChange = Bind(this, &TEditInfo::FrameViewerDocumentChange);
+  FrameViewer->OnExternalLink = [this](const std::wstring& href) { FrameViewerExternalLink(href); };
   PlaceCloseButton();
 }
 
@@ -119,6 +121,20 @@ void TEditInfo::FrameViewerDocumentChange(TControl*) {
   SetCaption(FrameViewer->DocumentTitle());
 }
 
+void TEditInfo::FrameViewerExternalLink(const std::wstring& href) {
+  std::wstring link = htmlview::OpenableLink(href);
+  if (link.empty() || !OpenLink || !OpenLink(link))
+    return;
+  // The browser or mail program must not open behind the instructions: they leave the
+  // always-on-top band until the user comes back to them.
+  ::SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TEditInfo::BackOnTop() {
+  if (HandleAllocated() && !(::GetWindowLongPtrW(handle_, GWL_EXSTYLE) & WS_EX_TOPMOST))
+    ::SetWindowPos(handle_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 void TEditInfo::NiceButton3Click(TControl*) {
   Hide();
 }
@@ -155,6 +171,10 @@ void TEditInfo::EnabledByModal(bool enabled) {
 
 LRESULT TEditInfo::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE)
+        BackOnTop();
+      return TTitleForm::WndProc(msg, wParam, lParam);
     case kEnableAgainMessage:
       if (HandleAllocated() && !::IsWindowEnabled(handle_))
         ::EnableWindow(handle_, TRUE);
@@ -199,6 +219,7 @@ void ShowInstructions(bool aIsAuto) {
   int top = place.Top + 30;
   int height = place.PanouTop + place.PanouHeight + 30;
   viewer->SetBounds(left, top, width, height);
+  viewer->BackOnTop();
   if (viewer->Visible()) {
     viewer->BringToFront();
     return;

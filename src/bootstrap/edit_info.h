@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "htmlview/frame_viewer.h"
+#include "htmlview/open_link.h"
 #include "toolkit/buttons.h"
 #include "toolkit/title_bar.h"
 
@@ -23,6 +25,11 @@ class TEditInfo : public toolkit::TTitleForm {
 
   bool IsAuto = false;
   std::wstring FName;
+  // Hands a link that leaves the document to the user's default program; true when it did.
+  std::function<bool(const std::wstring& link)> OpenLink = htmlview::OpenInDefaultProgram;
+  // Back among the always-on-top windows after a link's program had the front (the viewer is
+  // shown or activated again).
+  void BackOnTop();
 
   toolkit::TMovePanel* Panel1 = new toolkit::TMovePanel(this, L"Panel1");
   toolkit::TNiceButton* NiceButton3 = new toolkit::TNiceButton(Panel1, L"NiceButton3");
@@ -43,6 +50,7 @@ class TEditInfo : public toolkit::TTitleForm {
   void NiceButton3Click(toolkit::TControl* sender);
   void FrameViewerFormSubmit(toolkit::TControl* sender);
   void FrameViewerDocumentChange(toolkit::TControl* sender);
+  void FrameViewerExternalLink(const std::wstring& href);
   void PlaceCloseButton();
 };
 

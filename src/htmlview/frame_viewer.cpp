@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 
+#include "htmlview/open_link.h"
 #include "htmlview/pure/charset.h"
 #include "htmlview/pure/image_info.h"
 #include "htmlview/pure/table_widths.h"
@@ -652,9 +653,7 @@ void TDocumentView::PaintDocument(HDC dc, const RECT& clip) {
 TFrameViewer::TFrameViewer(TWinControl* parent, std::wstring name)
     : TCustomControl(parent, std::move(name)) {
   SetColor(clBtnFace);
-  OnExternalLink = [](const std::wstring& url) {
-    ::ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  };
+  OnExternalLink = [](const std::wstring& url) { OpenInDefaultProgram(url); };
 }
 
 TFrameViewer::~TFrameViewer() = default;
@@ -853,6 +852,11 @@ void TFrameViewer::LinkClicked(TDocumentView* view, int link) {
     return;
   std::wstring href = links[link].href;
   std::wstring target = links[link].target;
+  // Blanks around an address are not part of it, as in every browser.
+  size_t begin = href.find_first_not_of(L" \t\r\n");
+  href = begin == std::wstring::npos
+             ? L""
+             : href.substr(begin, href.find_last_not_of(L" \t\r\n") - begin + 1);
   if (!href.empty() && href[0] == '#') {
     view->ScrollToAnchor(href.substr(1));
     return;

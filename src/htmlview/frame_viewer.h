@@ -105,7 +105,8 @@ class TFrameViewer : public toolkit::TCustomControl {
 
   // After a link replaced the whole document (the title may have changed).
   toolkit::TNotifyEvent OnDocumentChange;
-  // A link outside the local files; the default opens it in the user's browser.
+  // A link outside the local files; the default hands the links that may leave the document
+  // to the user's default program (OpenInDefaultProgram) and drops the others.
   std::function<void(const std::wstring& url)> OnExternalLink;
   // A form submitted in the document; forms are shown without their fields, so it never fires.
   toolkit::TNotifyEvent OnFormSubmit;

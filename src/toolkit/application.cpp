@@ -114,7 +114,8 @@ void TApplication::ShowException(const std::wstring& text) noexcept {
     std::wstring shown = text;
     if (!shown.empty() && shown.back() != L'.')
       shown += L'.';
-    ::MessageBoxW(::GetActiveWindow(), shown.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
+    ::MessageBoxW(::GetActiveWindow(), shown.c_str(), title_.c_str(),
+                  MB_OK | MB_ICONSTOP | MB_TOPMOST);
   } catch (...) {
   }
 }

@@ -60,6 +60,44 @@ bool ClickFirstButton(TWinControl* form, P wanted) {
   return found != nullptr;
 }
 
+// Posted by a form to itself when it has been activated: the always-on-top windows go back above
+// it once the activation has run to its end (Wine raises the activated window on the display
+// last, after the activation messages). The display's focus news can come later still and raise
+// it again: a timer puts them back once more a moment afterwards.
+constexpr UINT kKeepTopmostAboveMessage = WM_APP + 0x21;
+constexpr UINT_PTR kKeepTopmostAboveTimer = 0x4B54;
+constexpr UINT kKeepTopmostAboveDelayMs = 300;
+
+bool IsTopmost(HWND window) {
+  return (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+// Puts an always-on-top window back on top of the screen. Asking for the top of the always-on-top
+// band is not enough: where the system's own order already has the window there (Wine), nothing
+// moves on the display either. Leaving the band and coming back into it places the window for
+// real; on Windows the first step puts it above every ordinary window, so nothing shows between.
+void RaiseTopmost(HWND window) {
+  constexpr UINT kPlaceOnly = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+  ::SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, kPlaceOnly);
+  ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, kPlaceOnly);
+}
+
+BOOL CALLBACK RaiseTopmostOne(HWND window, LPARAM except) {
+  if (window != reinterpret_cast<HWND>(except) && ::IsWindowVisible(window) && IsTopmost(window))
+    RaiseTopmost(window);
+  return TRUE;
+}
+
+// The thread's visible always-on-top windows, put back above `shown`, an ordinary window that
+// has just been shown or activated. Wine without a window manager raises such a window on the
+// display above the always-on-top ones, while its own order of windows (and so every hit test)
+// still has them on top.
+void KeepTopmostAbove(HWND shown) {
+  if (IsTopmost(shown))
+    return;
+  ::EnumThreadWindows(::GetCurrentThreadId(), &RaiseTopmostOne, reinterpret_cast<LPARAM>(shown));
+}
+
 }  // namespace
 
 TMForm::TMForm(std::wstring name) : TWinControl(nullptr, std::move(name)) {
@@ -401,6 +439,7 @@ void TMForm::VisibleChanged() {
       return;  // FormShow hid it again
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(handle_);
+    KeepTopmostAbove(handle_);
     ::UpdateWindow(handle_);
   } else if (handle_) {
     ::ShowWindow(handle_, SW_HIDE);
@@ -409,8 +448,12 @@ void TMForm::VisibleChanged() {
 
 void TMForm::BringToFront() {
   Show();
-  ::SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (IsTopmost(Handle()))
+    RaiseTopmost(handle_);
+  else
+    ::SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   ::SetForegroundWindow(handle_);
+  KeepTopmostAbove(handle_);
 }
 
 int TMForm::ShowModal() {
@@ -503,6 +546,8 @@ LRESULT TMForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) {
+        ::PostMessageW(handle_, kKeepTopmostAboveMessage, 0, 0);
+        ::SetTimer(handle_, kKeepTopmostAboveTimer, kKeepTopmostAboveDelayMs, nullptr);
         if (!Activated && Visible()) {
           Activated = true;
           FormActivate();
@@ -513,6 +558,15 @@ LRESULT TMForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
       }
       return TWinControl::WndProc(msg, wParam, lParam);
+    case kKeepTopmostAboveMessage:
+      KeepTopmostAbove(handle_);
+      return 0;
+    case WM_TIMER:
+      if (wParam != kKeepTopmostAboveTimer)
+        return TWinControl::WndProc(msg, wParam, lParam);
+      ::KillTimer(handle_, kKeepTopmostAboveTimer);
+      KeepTopmostAbove(handle_);
+      return 0;
     case WM_ENABLE:
       if (wParam) {
         RestoreButtons();

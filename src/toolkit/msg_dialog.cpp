@@ -198,6 +198,11 @@ TMessageForm* CurrentAutoMessage() {
 
 TMessageForm::TMessageForm() : TTitleForm(L"Message") {}
 
+void TMessageForm::WindowStyles(DWORD& style, DWORD& exStyle) const {
+  TTitleForm::WindowStyles(style, exStyle);
+  exStyle |= WS_EX_TOPMOST;
+}
+
 void TMessageForm::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   TTitleForm::MouseDown(button, shift, x, y);
   UseMouse(this, button, shift, x, y);

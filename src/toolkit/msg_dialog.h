@@ -42,6 +42,11 @@ class TMessageForm : public TTitleForm {
   int ButtonCount() const;
 
   TControl* Image = nullptr;  // the icon
+
+ protected:
+  // Always on top: a question is never hidden behind the program's always-on-top windows (the
+  // release instructions), which go back above the page once the dialog has closed.
+  void WindowStyles(DWORD& style, DWORD& exStyle) const override;
 };
 
 // The dialog that an automatic timer acts on, or null.

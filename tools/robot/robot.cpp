@@ -27,6 +27,7 @@
 #include "platform/text.h"
 #include "script.h"
 #include "shots.h"
+#include "sight.h"
 
 namespace kolvar::robot {
 namespace {
@@ -38,6 +39,8 @@ struct Failure {
 
 constexpr wchar_t kToolkitClass[] = L"KolvarControl";
 constexpr DWORD kDefaultWaitMs = 30000;
+// How long a window found on the screen may take to come in sight.
+constexpr DWORD kSightWaitMs = 5000;
 
 std::string Utf8(const std::wstring& text) {
   return WideToUtf8(text);
@@ -466,7 +469,13 @@ class Robot {
   }
 
   // Waits for a visible, enabled top-level window; it becomes the current one and is shot.
-  void WaitForWindow(const std::wstring& className, const std::wstring& caption, DWORD ms) {
+  // Unless `covered` says the scenario means a window that another one legitimately covers,
+  // the window must also come in sight where the user looks (hit tests over its rectangle);
+  // the failure names the window that covers it.
+  void WaitForWindow(const std::wstring& className,
+                     const std::wstring& caption,
+                     DWORD ms,
+                     bool covered = false) {
     HWND found = nullptr;
     if (!WaitUntil(
             [&] {
@@ -477,6 +486,13 @@ class Robot {
       throw Failure{L"no window \"" + caption + L"\" within " + std::to_wstring(ms / 1000) + L" s"};
     current_ = found;
     Settle(found);
+    if (!covered) {
+      // A window that has just appeared may need a moment to come to the front.
+      shots::Sight sight;
+      if (!WaitUntil([&] { return (sight = shots::LookAt(found)).InSight(); }, kSightWaitMs))
+        throw Failure{L"\"" + TextOf(found) + L"\" " + shots::DescribeSight(sight)};
+      Settle(found);
+    }
     SaveShot(TextOf(found));
   }
 
@@ -606,7 +622,7 @@ class Robot {
 
   void Do(const std::vector<std::wstring>& w) {
     const std::wstring& verb = w[0];
-    if (verb == L"needs" || verb == L"machine") {
+    if (verb == L"machine") {
       // Read by the scenario runner before the robot starts.
     } else if (verb == L"set") {
       Need(w, 3, L"set NAME VALUE");
@@ -623,8 +639,12 @@ class Robot {
       ::CloseHandle(pi.hThread);
       started_.push_back(pi.hProcess);
     } else if (verb == L"page") {
-      Need(w, 2, L"page CAPTION [SECONDS]");
-      WaitForWindow(kToolkitClass, w[1], Timeout(w, 2, kDefaultWaitMs));
+      // page [--covered] CAPTION [SECONDS]: a page or dialog in sight (--covered: one that
+      // another window is meant to cover, such as a page under the release instructions).
+      bool covered = w.size() > 1 && w[1] == L"--covered";
+      std::vector<std::wstring> rest(w.begin() + (covered ? 1 : 0), w.end());
+      Need(rest, 2, L"page [--covered] CAPTION [SECONDS]");
+      WaitForWindow(kToolkitClass, rest[1], Timeout(rest, 2, kDefaultWaitMs), covered);
     } else if (verb == L"message-box") {
       // The system's message box (the general error report), whatever its caption.
       DWORD ms = Timeout(w, 1, kDefaultWaitMs);

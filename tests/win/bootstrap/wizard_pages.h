@@ -11,10 +11,13 @@
 
 #include "bootstrap/install_state.h"
 #include "bootstrap/installer_window.h"
+#include "bootstrap/main_window.h"
 #include "bootstrap/wizard.h"
 #include "platform/error.h"
 #include "toolkit/application.h"
 #include "toolkit/form.h"
+#include "toolkit/mesaj.h"
+#include "toolkit/msg_dialog.h"
 #include "ui_driver.h"
 
 namespace kolvar::bootstrap::testing {
@@ -32,6 +35,7 @@ struct PageScript {
   std::vector<Visit> visits;
   int alive = 0;                // test pages that exist now
   int throwAt = -1;             // the position whose page throws when shown
+  int instructionsAt = -1;      // the position whose page shows the instructions, then ends
   uint8_t locateFindsType = 0;  // InstallType the locate page (6) sets when made (0: none)
 };
 
@@ -55,6 +59,10 @@ class TTestPage : public toolkit::TMForm {
 
   static std::wstring Title(int position) { return L"Pagina de test " + std::to_wstring(position); }
 
+  // Posted by a test's user: the page asks a question in a message dialog.
+  static constexpr UINT kAskMessage = WM_APP + 0x52;
+  static constexpr wchar_t kQuestionCaption[] = L"Intrebare de test";
+
  protected:
   void FormCreate() override {
     State().PageIndex = static_cast<uint8_t>(position_);
@@ -67,6 +75,11 @@ class TTestPage : public toolkit::TMForm {
     if (position_ == script.throwAt)
       throw Error(L"Pagina de test a esuat");
     int result = script.next < script.results.size() ? script.results[script.next++] : 2;
+    if (position_ == script.instructionsAt) {
+      // As a copy page does: the instructions come while the page is in front, then it ends.
+      ::PostMessageW(Handle(), kShowInstructionsMessage, result, 0);
+      return;
+    }
     if (result != kWaitForUser) {
       SetModalResult(result);
       // The modal loop sees the result once a message wakes it.
@@ -74,7 +87,23 @@ class TTestPage : public toolkit::TMForm {
     }
   }
 
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == kAskMessage) {
+      toolkit::ShowMsgDialog(L"Continuam?", kQuestionCaption, toolkit::mtConfirmation,
+                             toolkit::TAlignment::taCenter, toolkit::MsgDlgMask(toolkit::mbOK),
+                             toolkit::mbOK);
+      return 0;
+    }
+    if (msg != kShowInstructionsMessage)
+      return TMForm::WndProc(msg, wParam, lParam);
+    ShowInstructions(false);
+    if (static_cast<int>(wParam) != kWaitForUser)
+      SetModalResult(static_cast<int>(wParam));
+    return 0;
+  }
+
  private:
+  static constexpr UINT kShowInstructionsMessage = WM_APP + 0x51;
   int position_;
 };
 

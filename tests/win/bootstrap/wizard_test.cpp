@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
 
 #include "bootstrap/edit_info.h"
@@ -14,8 +15,10 @@
 #include "bootstrap/installer_window.h"
 #include "bootstrap/main_window.h"
 #include "bootstrap/wizard.h"
+#include "instructions_sight.h"
 #include "modal_end.h"
 #include "platform/files.h"
+#include "sight.h"
 #include "toolkit/application.h"
 #include "toolkit/msg_dialog.h"
 #include "ui_driver.h"
@@ -25,6 +28,7 @@
 namespace kolvar::bootstrap {
 namespace {
 
+using kolvar::shots::DescribeSight;
 using namespace testing;
 using kolvar::testing::TempFolder;
 using kolvar::testing::UserScript;
@@ -80,7 +84,7 @@ TEST_F(Wizard, APositionWithoutAPageEndsTheWizardWithAMessage) {
   StartScript({1, 1});
   std::wstring seen;
   UserScript user([&] {
-    HWND dialog = kolvar::testing::WaitForTitled(L"Program incomplet!");
+    HWND dialog = kolvar::testing::WaitForTitled(L"Program incomplet!", 15000);
     if (auto* form =
             dynamic_cast<toolkit::TMessageForm*>(toolkit::TWinControl::FromHandle(dialog))) {
       if (toolkit::TControl* label = form->FindChild(L"Message"))
@@ -92,6 +96,39 @@ TEST_F(Wizard, APositionWithoutAPageEndsTheWizardWithAMessage) {
   EXPECT_EQ(VisitedPositions(), (std::vector<int>{0, 1}));
   EXPECT_EQ(State().PageIndex, 5);
   EXPECT_EQ(seen, MissingPageText(2));
+}
+
+TEST_F(Wizard, TheInstructionsStayInSightWhenTheNextPageOpensAndAMessageComesAndGoes) {
+  kolvar::testing::InstructionsFolder program;
+  Background background;
+  TEditInfo* viewer = InstructionsViewer();
+  bool nextPage = false, afterMessage = false;
+  std::string whyNot;
+  kolvar::shots::Sight question;
+  UserScript user([&] {
+    HWND next = kolvar::testing::WaitForTitled(TTestPage::Title(3), 15000);
+    nextPage = kolvar::testing::InstructionsInSight(*viewer, &whyNot);
+    kolvar::testing::SaveArtifact(kolvar::testing::CaptureScreen({0, 0, 1024, 768}),
+                                  L"wizard-instructions-next-page.png");
+    ::PostMessageW(next, TTestPage::kAskMessage, 0, 0);
+    HWND dialog = kolvar::testing::WaitForTitled(TTestPage::kQuestionCaption);
+    ::Sleep(300);
+    question = kolvar::shots::LookAt(dialog);
+    kolvar::testing::PressKey(VK_RETURN);
+    kolvar::testing::WaitUntil([&] { return !::IsWindowVisible(dialog); });
+    afterMessage = kolvar::testing::InstructionsInSight(*viewer, &whyNot);
+    if (auto* page = dynamic_cast<toolkit::TMForm*>(toolkit::TWinControl::FromHandle(next)))
+      toolkit::EndModal(*page);
+  });
+  // The copy page shows the instructions and ends; the configuration page waits.
+  StartScript({1, 1, 1, kWaitForUser});
+  Script().instructionsAt = 2;
+  RunWizard(TestPages());
+  EXPECT_EQ(VisitedPositions(), (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_TRUE(nextPage) << "the next page open: " << whyNot;
+  EXPECT_TRUE(question.InSight()) << "the question "
+                                  << kolvar::testing::Narrow(DescribeSight(question));
+  EXPECT_TRUE(afterMessage) << "the message closed: " << whyNot;
 }
 
 // The background window with a client area of 1024 × 768 at the screen's origin.
@@ -178,17 +215,25 @@ TEST(Background, TogglesAndTellsItsPlace) {
 }
 
 TEST(Background, TheCapShowsTheInstructions) {
-  TempFolder program(L"program");
-  State().ProgramDir = program.path();
-  kolvar::testing::WriteFile(program / L"VerInfo\\3200879.02\\Instruct.htm",
-                             "<html><head><title>Noutati</title></head><body>Versiune noua"
-                             "</body></html>");
+  kolvar::testing::InstructionsFolder program;
   Background background;
   TEditInfo* viewer = InstructionsViewer();
   ASSERT_TRUE(viewer) << "the viewer is made with the background window";
   EXPECT_FALSE(viewer->Visible());
   kolvar::testing::ClickControl(*background->caciula_i);
   EXPECT_TRUE(kolvar::testing::PumpUntil([&] { return viewer->Visible(); }));
+  // In front of the background window the user has just clicked.
+  std::string whyNot;
+  bool inSight = false;
+  {
+    std::atomic<bool> done{false};
+    UserScript user([&] {
+      inSight = kolvar::testing::InstructionsInSight(*viewer, &whyNot);
+      done = true;
+    });
+    kolvar::testing::PumpUntil([&] { return done.load(); });
+  }
+  EXPECT_TRUE(inSight) << whyNot;
 }
 
 // The processes of the copy the media run started.

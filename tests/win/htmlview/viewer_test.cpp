@@ -232,6 +232,45 @@ TEST(Viewer, FollowsALinkToASecondDocumentAndBack) {
   viewer.form->Hide();
 }
 
+TEST(Viewer, OnlyWebAndMailLinksLeaveAndTheirProgramIsNotHiddenBehindTheViewer) {
+  Viewer viewer;
+  ProgramFolder program;
+  State().ProgramDir = program.folder.path();
+  program.Write(L"Instruct.htm", Page("Legaturi",
+                                      "<p><a href=\"javascript:alert(1)\">unu</a>"
+                                      "<p><a href=\"ftp://kolvar.ro/\">doi</a>"
+                                      "<p><a href=\" https://www.kolvar.ro/noutati \">trei</a>"));
+  std::vector<std::wstring> opened;
+  viewer.form->OpenLink = [&](const std::wstring& link) {
+    opened.push_back(link);
+    return true;
+  };
+  ShowInstructions(false);
+  HWND window = viewer.form->Handle();
+  auto topmost = [&] { return (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+  auto click = [&](size_t link) {
+    TDocumentView* view = viewer.form->FrameViewer->Views().at(0);
+    const htmlview::Rect& r = view->Layout().items.linkAreas.at(link).r;
+    POINT at = view->ClientToScreen(r.x + r.w / 2, r.y + r.h / 2);
+    testing::UserScript user([&] { testing::ClickAt(at); });
+    testing::PumpFor(400);
+  };
+  // A script and another scheme: not handed on; the viewer keeps its place on top.
+  click(0);
+  click(1);
+  EXPECT_TRUE(opened.empty());
+  EXPECT_TRUE(topmost());
+  EXPECT_EQ(viewer.form->Caption(), L"Legaturi");
+  // A web address goes to the default program, and the viewer steps out of the always-on-top
+  // band so that the browser can come in front; shown again, it is back on top.
+  click(2);
+  EXPECT_EQ(opened, std::vector<std::wstring>{L"https://www.kolvar.ro/noutati"});
+  EXPECT_FALSE(topmost());
+  ShowInstructions(false);
+  EXPECT_TRUE(topmost());
+  viewer.form->Hide();
+}
+
 TEST(Viewer, FramesWithPicturesAndTheDemoInstructions) {
   Viewer viewer;
   ProgramFolder program;

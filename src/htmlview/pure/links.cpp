@@ -1,0 +1,42 @@
+#include "htmlview/pure/links.h"
+
+namespace kolvar::htmlview {
+
+namespace {
+
+bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
+  size_t i = 0;
+  for (; prefix[i]; ++i) {
+    if (i >= text.size())
+      return false;
+    wchar_t c = text[i];
+    if (c >= L'A' && c <= L'Z')
+      c = static_cast<wchar_t>(c - L'A' + L'a');
+    if (c != prefix[i])
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::wstring OpenableLink(const std::wstring& href) {
+  size_t begin = href.find_first_not_of(L" \t\r\n");
+  if (begin == std::wstring::npos)
+    return L"";
+  size_t end = href.find_last_not_of(L" \t\r\n");
+  std::wstring link = href.substr(begin, end - begin + 1);
+  // A control character could end the address early or carry a second command for the
+  // program that receives it.
+  for (wchar_t c : link) {
+    if (c < 0x20 || c == 0x7F)
+      return L"";
+  }
+  for (const wchar_t* scheme : {L"http://", L"https://", L"mailto:"}) {
+    if (StartsWithNoCase(link, scheme) && link.size() > std::wstring(scheme).size())
+      return link;
+  }
+  return L"";
+}
+
+}  // namespace kolvar::htmlview
