@@ -7,9 +7,12 @@
 #include "bootstrap/engine_session.h"
 #include "bootstrap/install_state.h"
 #include "bootstrap/installer_window.h"
+#include "bootstrap/instructions_path.h"
 #include "bootstrap/startup_rules.h"
 #include "bootstrap/upgrade_library.h"
 #include "platform/files.h"
+#include "platform/install_log.h"
+#include "platform/install_log_file.h"
 #include "platform/process.h"
 #include "platform/system_error.h"
 #include "platform/text.h"
@@ -43,6 +46,9 @@ void StartUp() {
 
 void TemporaryFolderRun(const std::wstring& markerLine, const PageTable& pages) {
   State().SourceDir = SourceDirFromMarker(markerLine);
+  // Beside the program in the private folder, which stays after the run: the record of what
+  // this run did, for whoever supports the installation later.
+  OpenInstallLog(State().ExeDir + kLogFile, markerLine, VersionFolderName(ProductVersion));
   // The shared pictures are drawn here rather than in StartUp: the media run shows no window
   // and ends sooner without them.
   toolkit::InitializeToolkit();
@@ -55,12 +61,14 @@ void TemporaryFolderRun(const std::wstring& markerLine, const PageTable& pages) 
       RunWizard(pages);
     } catch (...) {
       application.HandleException();
+      LogEvent(L"end: stopped by the error above");
     }
     application.SetMainForm(nullptr);
   }
   // The library before the engine: it may still hold the engine's handles.
   BoundUpgradeLibrary().Release();
   StopDatabaseEngine();
+  CloseInstallLog();
 }
 
 }  // namespace

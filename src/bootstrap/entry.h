@@ -13,6 +13,8 @@ namespace kolvar::bootstrap {
 // File names of the two runs.
 inline constexpr wchar_t kMarkerFile[] = L"INSTKOLV.DAT";
 inline constexpr wchar_t kCopiedExe[] = L"INSTKOLV.EXE";
+// The installation log, appended by every run of the copy.
+inline constexpr wchar_t kLogFile[] = L"INSTKOLV.LOG";
 
 // The marker line beside the executable in `exeDir`, or nullopt when the marker is absent or
 // cannot be read (which makes this the media run). A marker that starts with a UTF-8 byte order

@@ -9,6 +9,7 @@
 #include "bootstrap/wizard_rules.h"
 #include "deploy/win_files.h"
 #include "platform/files.h"
+#include "platform/install_log.h"
 #include "platform/text.h"
 #include "toolkit/application.h"
 #include "toolkit/form.h"
@@ -52,10 +53,14 @@ void UnpackUpgradeLibrary() {
   }
   if (FileExists(archive)) {
     {
+      uint32_t started = LogClock();
       deploy::WinFileSource source(archive);
       deploy::ZipArchive zip(source, kUpgradeArchive, deploy::DecodeOem);
       deploy::WinExtractTarget target(state.ExeDir);
       zip.ExtractAll(target, {});
+      LogEvent(L"unpacked UPGRADE.ZIP into the private folder: " +
+               DecimalText(static_cast<long long>(zip.entries().size())) + L" entries, " +
+               DecimalText(LogClock() - started) + L" ms");
     }
     ::DeleteFileW(archive.c_str());
     return;
@@ -78,10 +83,13 @@ bool AskClientUpgrade() {
 void RunWizard(const PageTable& pages) {
   InstallState& state = State();
   state.UpgradeMode = DetectUpgradeMode();
+  LogEvent(state.UpgradeMode ? L"upgrade mode: the alias KOLVAR opens, the suite is installed"
+                             : L"new installation: the alias KOLVAR does not open");
   // The background window paints before the archive is unpacked and the pages are made.
   toolkit::Application().ProcessMessages();
   UnpackUpgradeLibrary();
   ReadInstallerConfig();
+  LogEvent(L"disks: " + DecimalText(state.DiskCount) + L" (NrDiscuri of INSTKOLV.CFG)");
   if (state.UpgradeMode) {
     state.PageIndex = kFindAppPosition;
     if (!BindUpgradeLibrary()) {
@@ -89,6 +97,8 @@ void RunWizard(const PageTable& pages) {
       ShowError(L"Nu am putut incarca UPGRADE.DLL", L"Program incomplet!", toolkit::mbCancel);
     }
   }
+  uint8_t lastPage = kStopPosition;
+  int lastResult = 0;
   while (state.PageIndex != kStopPosition) {
     PageFactory factory = state.PageIndex < pages.size() ? pages[state.PageIndex] : nullptr;
     if (!factory) {
@@ -99,10 +109,23 @@ void RunWizard(const PageTable& pages) {
     }
     std::unique_ptr<toolkit::TMForm> page = factory();
     PlaceOnScreen(*page);
+    LogEvent(L"page " + std::wstring(PositionName(state.PageIndex)) + L" (" +
+             DecimalText(state.PageIndex) + L") shown");
     int result = page->ShowModal();
+    uint8_t from = state.PageIndex;
+    lastPage = from;
+    lastResult = result;
+    if (result == kResultForward) {
+      std::wstring committed =
+          CommittedEvent(from, state.InstallType, state.ProgramDir, state.DataDir);
+      if (!committed.empty())
+        LogEvent(committed);
+    }
     state.PageIndex =
         NextPosition(state.PageIndex, result, state.InstallType, [] { return AskClientUpgrade(); });
+    LogEvent(PageMoveEvent(from, result, state.PageIndex));
   }
+  LogEvent(EndEvent(lastPage, lastResult));
 }
 
 }  // namespace kolvar::bootstrap

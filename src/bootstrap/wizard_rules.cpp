@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 
 namespace kolvar::bootstrap {
 
@@ -12,6 +13,53 @@ constexpr uint8_t kInstallServer = 2;
 constexpr uint8_t kInstallClient = 3;
 
 }  // namespace
+
+const wchar_t* PositionName(uint8_t position) {
+  static constexpr const wchar_t* kNames[] = {L"TIType",   L"TDirs",      L"TCopy",
+                                              L"TConfig",  L"TEndScreen", L"stop",
+                                              L"TFindApp", L"TUpgCopy",   L"TUpgData"};
+  return position < std::size(kNames) ? kNames[position] : L"?";
+}
+
+std::wstring PageMoveEvent(uint8_t from, int result, uint8_t to) {
+  const wchar_t* how = result == kResultForward ? L" (forward)"
+                       : result == kResultBack  ? L" (back)"
+                       : result == kResultQuit  ? L" (quit)"
+                                                : L"";
+  return L"page " + std::wstring(PositionName(from)) + L" (" + DecimalText(from) +
+         L") closed with " + DecimalText(result) + how + L": " + PositionName(to) + L" (" +
+         DecimalText(to) + L")";
+}
+
+std::wstring CommittedEvent(uint8_t position,
+                            uint8_t installType,
+                            const std::wstring& programDir,
+                            const std::wstring& dataDir) {
+  static constexpr const wchar_t* kTypes[] = {L"none", L"LOCAL", L"SERVER", L"CLIENT"};
+  std::wstring type = L"installation type " +
+                      std::wstring(installType < 4 ? kTypes[installType] : L"?") + L" (" +
+                      DecimalText(installType) + L")";
+  std::wstring folders =
+      L"program folder \"" + programDir + L"\", data folder \"" + dataDir + L"\"";
+  switch (position) {
+    case 0:
+      return type;
+    case 1:
+      return folders;
+    case kFindAppPosition:
+      return type + L", " + folders;
+    default:
+      return std::wstring();
+  }
+}
+
+std::wstring EndEvent(uint8_t lastPage, int lastResult) {
+  if (lastPage == kStopPosition)
+    return L"end: no page was shown";
+  const wchar_t* how =
+      lastResult == kResultQuit ? L"end: quit on page " : L"end: finished on page ";
+  return how + std::wstring(PositionName(lastPage)) + L" (" + DecimalText(lastPage) + L")";
+}
 
 uint8_t NextPosition(uint8_t position,
                      int result,

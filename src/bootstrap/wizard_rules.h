@@ -32,6 +32,26 @@ uint8_t NextPosition(uint8_t position,
                      uint8_t& installType,
                      const std::function<bool()>& clientUpgradesServer);
 
+// The page class of `position` ("TIType" .. "TUpgData"), "stop" for the end of the wizard,
+// "?" for a position without a page.
+const wchar_t* PositionName(uint8_t position);
+
+// The log's line for a page move: the page left, its modal result, and where the wizard goes
+// ("page TIType (0) closed with 1 (forward): TDirs (1)").
+std::wstring PageMoveEvent(uint8_t from, int result, uint8_t to);
+
+// The log's line for what a page committed when it moved forward: the installation type after
+// the type page, the folders after the folders and locate pages; empty for the other pages.
+std::wstring CommittedEvent(uint8_t position,
+                            uint8_t installType,
+                            const std::wstring& programDir,
+                            const std::wstring& dataDir);
+
+// The log's last line of a wizard that ran to its end: the page it ended on and how
+// ("end: finished on page TEndScreen (4)", "end: quit on page TCopy (2)"); `lastPage` is
+// kStopPosition when no page was shown.
+std::wstring EndEvent(uint8_t lastPage, int lastResult);
+
 struct Place {
   int Left = 0;
   int Top = 0;

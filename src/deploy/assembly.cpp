@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/install_log.h"
 #include "platform/text.h"
 
 namespace kolvar::deploy {
@@ -16,11 +17,15 @@ bool ArchiveAssembly::AssembleArchives() {
   if (!state_.SourceDir.empty() && state_.SourceDir.back() == L'\\')
     state_.SourceDir.pop_back();
   DeleteStaleArchives();
+  joined_.clear();
+  LogEvent(L"joining archives from \"" + state_.SourceDir + L"\" (" +
+           DecimalText(state_.DiskCount) + L" disks) into \"" + state_.ProposedProgramDir + L"\"");
   if (state_.DiskCount < 1)
     return true;
   for (int n = 1; n <= state_.DiskCount; ++n) {
     if (!WaitForDisk(n)) {
       view_.SetModalResult(2);
+      LogJoined();
       return false;
     }
     view_.SetCopyPosition(n);
@@ -32,9 +37,18 @@ bool ArchiveAssembly::AssembleArchives() {
               [](const std::wstring& a, const std::wstring& b) { return PartNameLess(a, b); });
     for (const std::wstring& name : parts)
       CopyPart(name);
+    LogEvent(L"disk " + DecimalText(n) + L": " + DecimalText(static_cast<long long>(parts.size())) +
+             L" parts joined");
     view_.SetCopyPosition(partCounter_);
   }
+  LogJoined();
   return true;
+}
+
+void ArchiveAssembly::LogJoined() const {
+  for (const Joined& archive : joined_)
+    LogEvent(L"joined " + archive.archive + L": " + DecimalText(archive.parts) + L" parts, " +
+             DecimalText(static_cast<long long>(archive.bytes)) + L" bytes");
 }
 
 void MediaFiles::DeleteOrFail(const std::wstring& path) {
@@ -60,10 +74,19 @@ void ArchiveAssembly::DeleteStaleArchives() {
 
 bool ArchiveAssembly::WaitForDisk(int n) {
   view_.SetMessageHeading(kDiskPromptHeading);
-  while (!files_.FileExists(state_.SourceDir + L"\\" + DiskMarkerName(n))) {
-    if (view_.ShowDiskPrompt(DiskPromptText(n)) == 2)
+  std::wstring marker = state_.SourceDir + L"\\" + DiskMarkerName(n);
+  std::wstring disk = L"disk " + DecimalText(n);
+  bool asked = false;
+  while (!files_.FileExists(marker)) {
+    LogEvent(disk + (asked ? L": wrong disk, still no " : L" asked for: no ") + marker);
+    if (view_.ShowDiskPrompt(DiskPromptText(n)) == 2) {
+      LogEvent(disk + L": cancelled by the user");
       return false;
+    }
+    asked = true;
   }
+  if (asked)
+    LogEvent(disk + L": in the drive");
   return true;
 }
 
@@ -74,9 +97,16 @@ bool ArchiveAssembly::IsArchivePart(const std::wstring& name) const {
 void ArchiveAssembly::CopyPart(const std::wstring& name) {
   std::wstring source = state_.SourceDir + L"\\" + name;
   view_.SetStatus(name);
-  std::wstring target = JoinPath(state_.ProposedProgramDir, JoinedArchiveName(name));
-  files_.AppendPart(PartExtension(name), source, target);
+  std::wstring archive = JoinedArchiveName(name);
+  std::wstring target = JoinPath(state_.ProposedProgramDir, archive);
+  uint64_t bytes = files_.AppendPart(PartExtension(name), source, target);
   ++partCounter_;
+  auto same = [&](const Joined& j) { return j.archive == archive; };
+  auto found = std::find_if(joined_.begin(), joined_.end(), same);
+  if (found == joined_.end())
+    found = joined_.insert(joined_.end(), Joined{archive});
+  ++found->parts;
+  found->bytes += bytes;
 }
 
 void ExtractWithGauge(const ZipArchive& archive,

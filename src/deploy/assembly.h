@@ -4,6 +4,7 @@
 // under Windows alike. No <windows.h> here.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -52,9 +53,10 @@ class MediaFiles {
   // when the target cannot be created or written, or does not end up with the bytes read
   // (a full disk), the partial target is deleted and Error is thrown naming it, with the
   // system's reason.
-  virtual void AppendPart(const std::wstring& extension,
-                          const std::wstring& source,
-                          const std::wstring& target) = 0;
+  // Returns the bytes appended.
+  virtual uint64_t AppendPart(const std::wstring& extension,
+                              const std::wstring& source,
+                              const std::wstring& target) = 0;
   // Deletes a file. False when it cannot (a read-only or locked file).
   virtual bool Delete(const std::wstring& path) = 0;
   // Deletes a file that must go (a joined archive an earlier run left behind, the sample
@@ -99,11 +101,21 @@ class ArchiveAssembly {
   void CopyPart(const std::wstring& name);
 
  private:
+  // What was joined into one archive, for the log.
+  struct Joined {
+    std::wstring archive;
+    int parts = 0;
+    uint64_t bytes = 0;
+  };
+  // Logs every archive joined so far: its parts and bytes.
+  void LogJoined() const;
+
   bootstrap::InstallState& state_;
   bootstrap::ComponentSet components_;
   CopyView& view_;
   MediaFiles& files_;
   int& partCounter_;
+  std::vector<Joined> joined_;
 };
 
 // Extracts a whole archive (or the entries `filter` accepts) into `target` with the

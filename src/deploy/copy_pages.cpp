@@ -4,6 +4,7 @@
 #include "bootstrap/main_window.h"
 #include "deploy/win_media.h"
 #include "platform/files.h"
+#include "platform/install_log.h"
 #include "platform/registry.h"
 #include "platform/system_error.h"
 #include "toolkit/application.h"
@@ -41,6 +42,7 @@ class PageView : public CopyView {
   void SetModalResult(int result) override { page_.SetModalResult(result); }
   void ShowCannotDelete(const std::wstring& text) override {
     ::MessageBoxW(nullptr, text.c_str(), Application().Title().c_str(), MB_OK | MB_TASKMODAL);
+    LogEvent(MessageEvent(Application().Title(), text, L"OK"));
   }
 
  private:

@@ -40,12 +40,12 @@ std::vector<std::wstring> NativeMediaFiles::ListNames(const std::wstring& folder
   return names;
 }
 
-void NativeMediaFiles::AppendPart(const std::wstring& extension,
-                                  const std::wstring& source,
-                                  const std::wstring& target) {
+uint64_t NativeMediaFiles::AppendPart(const std::wstring& extension,
+                                      const std::wstring& source,
+                                      const std::wstring& target) {
   int in = ::open(Map(source).c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0)
-    return;
+    return 0;
   std::string path = Map(target);
   bool first = extension == L".1";
   int flags = first ? (O_WRONLY | O_CREAT | O_TRUNC) : (O_WRONLY | O_APPEND);
@@ -54,7 +54,7 @@ void NativeMediaFiles::AppendPart(const std::wstring& extension,
     int error = errno;
     ::close(in);
     if (!first && error == ENOENT)
-      return;  // a continuation whose archive was never begun: the media's fault
+      return 0;  // a continuation whose archive was never begun: the media's fault
     throw Error(Utf8ToWide((first ? "Nu pot crea arhiva " : "Nu pot deschide arhiva ") + path +
                            ": " + std::strerror(error)));
   }
@@ -90,6 +90,7 @@ void NativeMediaFiles::AppendPart(const std::wstring& extension,
     ::unlink(path.c_str());
     throw Error(Utf8ToWide("Nu pot scrie arhiva " + path + ": " + std::strerror(error)));
   }
+  return copied;
 }
 
 bool NativeMediaFiles::Delete(const std::wstring& path) {

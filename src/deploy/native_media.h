@@ -13,9 +13,9 @@ class NativeMediaFiles : public MediaFiles {
   bool IsRemovableDrive(const std::wstring& path) override { return false; }
   bool FileExists(const std::wstring& path) override;
   std::vector<std::wstring> ListNames(const std::wstring& folder) override;
-  void AppendPart(const std::wstring& extension,
-                  const std::wstring& source,
-                  const std::wstring& target) override;
+  uint64_t AppendPart(const std::wstring& extension,
+                      const std::wstring& source,
+                      const std::wstring& target) override;
   bool Delete(const std::wstring& path) override;
 
  protected:

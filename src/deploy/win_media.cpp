@@ -6,6 +6,7 @@
 
 #include "deploy/win_files.h"
 #include "platform/files.h"
+#include "platform/install_log.h"
 #include "platform/system_error.h"
 #include "platform/text.h"
 #include "platform/unique_handle.h"
@@ -34,14 +35,14 @@ std::vector<std::wstring> WinMediaFiles::ListNames(const std::wstring& folder) {
   return names;
 }
 
-void WinMediaFiles::AppendPart(const std::wstring& extension,
-                               const std::wstring& source,
-                               const std::wstring& target) {
+uint64_t WinMediaFiles::AppendPart(const std::wstring& extension,
+                                   const std::wstring& source,
+                                   const std::wstring& target) {
   ScopedFile in(::CreateFileW(source.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!in)
-    return;
+    return 0;
   ScopedFile out;
   if (extension == L".1") {
     out.reset(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -57,18 +58,18 @@ void WinMediaFiles::AppendPart(const std::wstring& extension,
       // A continuation whose archive was never begun is the media's fault, and shows as a
       // damaged archive when it is opened.
       if (code == ERROR_FILE_NOT_FOUND)
-        return;
+        return 0;
       ThrowSystemError(code, L"Nu pot deschide arhiva " + target);
     }
   }
   std::wstring context = L"Nu pot scrie arhiva " + target;
+  uint64_t copied = 0;
   try {
     LARGE_INTEGER zero{}, end{};
     if (!::SetFilePointerEx(out.get(), zero, &end, FILE_END))
       ThrowLastError(context);
     uint64_t start = static_cast<uint64_t>(end.QuadPart);
     std::unique_ptr<char[]> buffer(new char[kPartBufferSize]);
-    uint64_t copied = 0;
     for (;;) {
       DWORD got = 0;
       if (!::ReadFile(in.get(), buffer.get(), kPartBufferSize, &got, nullptr) || got == 0)
@@ -90,6 +91,7 @@ void WinMediaFiles::AppendPart(const std::wstring& extension,
     ::DeleteFileW(target.c_str());
     throw;
   }
+  return copied;
 }
 
 bool WinMediaFiles::Delete(const std::wstring& path) {
@@ -109,10 +111,35 @@ void ExtractArchive(const std::wstring& archivePath,
                     const EntryFilter& filter) {
   counter.ZipSize = 0;
   counter.ZipProgres = 0;
-  WinFileSource source(archivePath);
-  ZipArchive archive(source, archivePath, DecodeOem);
-  WinExtractTarget target(destination);
-  ExtractWithGauge(archive, target, view, counter, pump, filter);
+  uint32_t started = LogClock();
+  try {
+    WinFileSource source(archivePath);
+    ZipArchive archive(source, archivePath, DecodeOem);
+    // Counted once per archive, never per entry: the log must not slow the unpacking.
+    size_t taken = 0, leftOut = 0;
+    uint64_t bytes = 0;
+    for (const ZipEntry& entry : archive.entries()) {
+      if (filter && !filter(entry)) {
+        ++leftOut;
+      } else {
+        ++taken;
+        bytes += entry.uncompressedSize;
+      }
+    }
+    WinExtractTarget target(destination);
+    ExtractWithGauge(archive, target, view, counter, pump, filter);
+    std::wstring event = L"unpacked " + archivePath + L" into \"" + destination + L"\": " +
+                         DecimalText(static_cast<long long>(taken)) + L" entries, " +
+                         DecimalText(static_cast<long long>(bytes)) + L" bytes, " +
+                         DecimalText(LogClock() - started) + L" ms";
+    if (filter)
+      event += L", " + DecimalText(static_cast<long long>(leftOut)) + L" left out by the filter";
+    LogEvent(event);
+  } catch (const Error& error) {
+    LogEvent(L"unpacking " + archivePath + L" into \"" + destination + L"\" failed after " +
+             DecimalText(LogClock() - started) + L" ms: " + error.message());
+    throw;
+  }
 }
 
 void ClearSeedFolders(const std::wstring& dataDir, bool upgrade) {

@@ -18,9 +18,9 @@ class WinMediaFiles : public MediaFiles {
   // Copies through one kPartBufferSize buffer, allocated for the part and released after it;
   // reads until the end of the part. Throws SystemError "Nu pot scrie arhiva <target>: ..."
   // (or "Nu pot crea arhiva", "Nu pot deschide arhiva") after deleting the partial target.
-  void AppendPart(const std::wstring& extension,
-                  const std::wstring& source,
-                  const std::wstring& target) override;
+  uint64_t AppendPart(const std::wstring& extension,
+                      const std::wstring& source,
+                      const std::wstring& target) override;
   bool Delete(const std::wstring& path) override;
   // Throws SystemError "Nu pot sterge <path>: <system text>".
   void DeleteOrFail(const std::wstring& path) override;

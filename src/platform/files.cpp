@@ -140,6 +140,12 @@ std::optional<std::string> WideToAnsiExact(const std::wstring& text) {
   return EncodeExact(SystemConverter(), ::GetACP(), text);
 }
 
+std::string WideToAnsi(std::wstring_view text) {
+  if (text.empty())
+    return std::string();
+  return SystemConverter().Encode(CP_ACP, text, false, nullptr).value_or(std::string());
+}
+
 std::wstring AnsiToWide(const std::string& bytes) {
   if (bytes.empty())
     return std::wstring();

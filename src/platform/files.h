@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kolvar {
@@ -36,6 +37,9 @@ std::optional<std::wstring> ReadFirstLineAnsi(const std::wstring& path);
 // `text` in the ANSI code page; nullopt when some character has no exact ANSI form (no
 // best-fit replacements are accepted).
 std::optional<std::string> WideToAnsiExact(const std::wstring& text);
+// `text` in the ANSI code page, look-alikes and default characters allowed; "" when the system
+// refuses it.
+std::string WideToAnsi(std::wstring_view text);
 // ANSI bytes to wide text.
 std::wstring AnsiToWide(const std::string& bytes);
 

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "platform/error.h"
+#include "platform/install_log.h"
 #include "platform/text.h"
 #include "toolkit/form.h"
 
@@ -116,6 +117,7 @@ void TApplication::ShowException(const std::wstring& text) noexcept {
       shown += L'.';
     ::MessageBoxW(::GetActiveWindow(), shown.c_str(), title_.c_str(),
                   MB_OK | MB_ICONSTOP | MB_TOPMOST);
+    LogEvent(MessageEvent(title_, shown, L"OK"));
   } catch (...) {
   }
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/install_log.h"
 #include "platform/text.h"
 #include "toolkit/application.h"
 #include "toolkit/buttons.h"
@@ -259,9 +260,10 @@ int ShowMsgDialog(const std::wstring& text,
   CursorGuard cursor;
   std::unique_ptr<TMessageForm> form;
   int result = 0;
+  std::wstring shown = text;
   try {
-    form = CreateMsgDialog(ApplyMessageHeading(MessageHeading, text), caption, dlgType, alignment,
-                           buttons, defaultButton, helpContext);
+    shown = ApplyMessageHeading(MessageHeading, text);
+    form = CreateMsgDialog(shown, caption, dlgType, alignment, buttons, defaultButton, helpContext);
     HWND main = MainWindow();
     int count = form->ButtonCount();
     TIMERPROC tick = nullptr;
@@ -281,6 +283,8 @@ int ShowMsgDialog(const std::wstring& text,
   }
   currentAutoMessage = nullptr;
   form.reset();
+  LogEvent(MessageEvent(caption.empty() ? DefaultDialogCaption(dlgType) : caption, shown,
+                        AnswerName(buttons, result)));
   return result;
 }
 

@@ -521,10 +521,10 @@ class MediaDrive : public MediaFiles {
   std::vector<std::wstring> ListNames(const std::wstring& folder) override {
     return system_->ListNames(Map(folder));
   }
-  void AppendPart(const std::wstring& extension,
-                  const std::wstring& source,
-                  const std::wstring& target) override {
-    system_->AppendPart(extension, Map(source), Map(target));
+  uint64_t AppendPart(const std::wstring& extension,
+                      const std::wstring& source,
+                      const std::wstring& target) override {
+    return system_->AppendPart(extension, Map(source), Map(target));
   }
   bool Delete(const std::wstring& path) override { return system_->Delete(Map(path)); }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/install_log.h"
 #include "platform/text.h"
 
 namespace kolvar::toolkit {
@@ -45,6 +46,16 @@ std::wstring ApplyMessageHeading(std::wstring_view heading, std::wstring_view te
   if (heading.empty())
     return std::wstring(text);
   return AsciiUpper(heading) + L",\r\r" + std::wstring(text);
+}
+
+std::wstring AnswerName(uint16_t buttons, int result) {
+  for (int bit = 0; bit < kMsgDlgButtonCount; ++bit) {
+    int kind = DialogButtonKind(bit);
+    if (Has(buttons, static_cast<MsgDlgButton>(bit)) && result != 0 &&
+        KindModalResult(kind) == result)
+      return PlainCaption(KindCaption(kind));
+  }
+  return result == 0 ? L"none" : DecimalText(result);
 }
 
 int EscapeButtonBit(uint16_t buttons) {

@@ -47,6 +47,10 @@ std::wstring DialogButtonName(std::wstring_view caption);
 // ",\r\r", then `text`.
 std::wstring ApplyMessageHeading(std::wstring_view heading, std::wstring_view text);
 
+// The caption, without accelerator marks, of the button of `buttons` whose modal result is
+// `result` ("OK", "Renunt"); "none" for 0 (the dialog was not shown), else the result's number.
+std::wstring AnswerName(uint16_t buttons, int result);
+
 // The bit of the button that answers Esc for this mask, or -1: Cancel when the mask holds No
 // and Cancel, OK when it holds OK without Cancel, none otherwise.
 int EscapeButtonBit(uint16_t buttons);

@@ -120,6 +120,26 @@ TEST(VersionCaption, TwoDecimalsWithAPointWhateverTheLocale) {
   std::locale::global(old);
 }
 
+TEST(WizardLog, PageMovesCommittedValuesAndTheEnd) {
+  EXPECT_EQ(PageMoveEvent(0, 1, 1), L"page TIType (0) closed with 1 (forward): TDirs (1)");
+  EXPECT_EQ(PageMoveEvent(2, 2, kStopPosition), L"page TCopy (2) closed with 2 (quit): stop (5)");
+  EXPECT_EQ(PageMoveEvent(1, 4, 0), L"page TDirs (1) closed with 4 (back): TIType (0)");
+  EXPECT_EQ(PageMoveEvent(8, 0, 8), L"page TUpgData (8) closed with 0: TUpgData (8)");
+  EXPECT_STREQ(PositionName(9), L"?");
+
+  EXPECT_EQ(CommittedEvent(0, 1, L"C:\\ProKolv", L"C:\\ProKolv"), L"installation type LOCAL (1)");
+  EXPECT_EQ(CommittedEvent(1, 2, L"C:\\Pro Kolv", L"E:\\Date"),
+            L"program folder \"C:\\Pro Kolv\", data folder \"E:\\Date\"");
+  EXPECT_EQ(CommittedEvent(kFindAppPosition, 3, L"C:\\ProKolv\\", L"N:\\Kolvar"),
+            L"installation type CLIENT (3), program folder \"C:\\ProKolv\\\", data folder "
+            L"\"N:\\Kolvar\"");
+  EXPECT_EQ(CommittedEvent(2, 1, L"C:\\ProKolv", L"C:\\ProKolv"), L"");
+
+  EXPECT_EQ(EndEvent(kEndPosition, 1), L"end: finished on page TEndScreen (4)");
+  EXPECT_EQ(EndEvent(2, 2), L"end: quit on page TCopy (2)");
+  EXPECT_EQ(EndEvent(kStopPosition, 0), L"end: no page was shown");
+}
+
 TEST(ClientQuestion, ThirteenLinesSeparatedByASingleCarriageReturn) {
   std::wstring text = ClientQuestionText();
   std::vector<std::wstring> lines(1);

@@ -32,17 +32,20 @@ class FakeMedia : public MediaFiles {
       names.push_back(name);
     return names;
   }
-  void AppendPart(const std::wstring& extension,
-                  const std::wstring& source,
-                  const std::wstring& target) override {
+  uint64_t AppendPart(const std::wstring& extension,
+                      const std::wstring& source,
+                      const std::wstring& target) override {
     auto [sf, sn] = Split(source);
     auto [tf, tn] = Split(target);
     if (!Files(sf).count(sn))
-      return;
+      return 0;
     if (extension == L".1")
       Files(tf)[tn] = Files(sf)[sn];
     else if (Files(tf).count(tn))
       Files(tf)[tn] += Files(sf)[sn];
+    else
+      return 0;
+    return Files(sf)[sn].size();
   }
   bool Delete(const std::wstring& path) override {
     auto [folder, name] = Split(path);

@@ -51,6 +51,16 @@ TEST(MsgDialogButtons, NamesResultsAndEscape) {
   EXPECT_STREQ(DefaultDialogCaption(9), L"");
 }
 
+TEST(MsgDialogButtons, TheAnswerIsNamedByTheButtonThatGaveIt) {
+  uint16_t okCancel = MsgDlgMask(mbOK) | MsgDlgMask(mbCancel);
+  EXPECT_EQ(AnswerName(okCancel, 1), L"OK");
+  EXPECT_EQ(AnswerName(okCancel, 2), L"Renunt");
+  EXPECT_EQ(AnswerName(MsgDlgMask(mbYes) | MsgDlgMask(mbNo), 7), L"Nu");
+  // Closed by itself, or never shown: no button of the set gave it.
+  EXPECT_EQ(AnswerName(MsgDlgMask(mbOK), 2), L"2");
+  EXPECT_EQ(AnswerName(okCancel, 0), L"none");
+}
+
 TEST(MsgDialogHeading, CapitalsCommaAndEmptyLine) {
   EXPECT_EQ(ApplyMessageHeading(L"", L"Introduceti discul 2"), L"Introduceti discul 2");
   EXPECT_EQ(ApplyMessageHeading(L"Pentru continuare", L"Introduceti discul 2"),
