@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/foreign_call.h"
+#include "platform/install_log.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 
@@ -125,8 +126,10 @@ void StopDatabaseEngine() noexcept {
 }
 
 bool DetectUpgradeMode() {
-  if (!StartDatabaseEngine())
+  if (!StartDatabaseEngine()) {
+    LogEvent(L"database engine: does not start (not registered, or its library does not load)");
     return false;
+  }
   return DetectUpgradeMode(DatabaseEngine());
 }
 

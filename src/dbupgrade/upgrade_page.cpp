@@ -5,6 +5,8 @@
 #include "dbupgrade/upgrade_report.h"
 #include "pages/task_line.h"
 #include "platform/foreign_call.h"
+#include "platform/install_log.h"
+#include "platform/text.h"
 
 namespace kolvar::dbupgrade {
 
@@ -123,9 +125,14 @@ void TUpgData::BNextClick(TControl*) {
   try {
     CallGuarded(L"SetReportProc", [&] { library.SetReportProc(&UpgradeReport); });
     for (const Step& step : steps) {
+      std::wstring event = L"database step " + std::wstring(step.name);
       // A box cleared while an earlier step reported leaves its step out.
-      if (!step.box->Checked())
+      if (!step.box->Checked()) {
+        LogEvent(event + L": left out");
         continue;
+      }
+      LogEvent(event + L": started");
+      uint32_t started = LogClock();
       running = step.mark;
       step.mark->Show();
       if (step.mark != Lk1) {
@@ -137,9 +144,12 @@ void TUpgData::BNextClick(TControl*) {
       step.mark->Repaint();
       L1->Repaint();
       CallGuarded(step.name, [&] { step.call(); });
-      if (!bootstrap::StepEndedWell(
-              CallGuarded(L"GetSemaforOK", [&] { return library.GetSemaforOK(); })))
+      bool ok = bootstrap::StepEndedWell(
+          CallGuarded(L"GetSemaforOK", [&] { return library.GetSemaforOK(); }));
+      if (!ok)
         step.mark->Hide();
+      LogEvent(event + (ok ? L": succeeded after " : L": failed after ") +
+               DecimalText(LogClock() - started) + L" ms");
       MarkStepDone(step.panel);
     }
     running = nullptr;
@@ -148,6 +158,7 @@ void TUpgData::BNextClick(TControl*) {
     // Abandon, and the general error report tells what happened.
     if (running)
       running->Hide();
+    LogEvent(L"database upgrade broken off by an error");
     SetModalResult(mrNone);
     SetButtonsEnabled(true);
     throw;

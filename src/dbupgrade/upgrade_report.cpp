@@ -4,6 +4,7 @@
 
 #include "platform/files.h"
 #include "platform/foreign_call.h"
+#include "platform/install_log.h"
 #include "platform/unique_handle.h"
 #include "toolkit/application.h"
 #include "toolkit/std_controls.h"
@@ -48,6 +49,8 @@ void __stdcall UpgradeReport(HGLOBAL text) noexcept {
   OwnFloatingPointScope ownFloatingPoint;
   try {
     std::optional<std::string> bytes = ReadReportBlock(text);
+    if (bytes)
+      LogEvent(L"database report: " + AnsiToWide(*bytes));
     toolkit::TLabel* label = g_reportLabel;
     if (!bytes || !label)
       return;

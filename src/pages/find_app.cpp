@@ -8,6 +8,7 @@
 #include "pages/pure/find_app_rules.h"
 #include "platform/files.h"
 #include "platform/foreign_call.h"
+#include "platform/install_log.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "toolkit/application.h"
@@ -101,9 +102,14 @@ TFindApp::TFindApp() : TWizardPage(L"TFindApp", kFirstTitle, /*boldFont=*/true) 
 void TFindApp::FormCreate() {
   bootstrap::InstallState& state = bootstrap::State();
   state.PageIndex = 6;
-  state.ProposedDataDir = DataDirFromAliasPath(KolvarAliasPath());
+  std::wstring aliasPath = KolvarAliasPath();
+  state.ProposedDataDir = DataDirFromAliasPath(aliasPath);
   std::wstring root = DriveRootOf(state.ProposedDataDir);
-  state.InstallType = InstallTypeForDriveType(DriveTypeOf(root));
+  UINT driveType = DriveTypeOf(root);
+  state.InstallType = InstallTypeForDriveType(driveType);
+  LogEvent(L"locate: alias KOLVAR path \"" + aliasPath + L"\", data folder \"" +
+           state.ProposedDataDir + L"\" on drive type " + DecimalText(driveType) +
+           L", installation type " + DecimalText(state.InstallType));
   Activated = false;
   CanContinue = false;
 }
@@ -143,8 +149,16 @@ void TFindApp::FormActivate(TControl* sender) {
     return;
   Activated = true;
   std::wstring found = ProgramDirFromProfile();
-  if (found.empty())
+  if (!found.empty()) {
+    LogEvent(L"locate: program folder \"" + found + L"\" from WIN.INI [Kolvar]");
+  } else {
+    uint32_t started = LogClock();
     found = ScanDisks();
+    LogEvent(L"locate: disk scan walked " + DecimalText(foldersSearched_) + L" folders in " +
+             DecimalText(LogClock() - started) + L" ms: " +
+             (found.empty() ? std::wstring(AskToStop ? L"stopped by the user" : L"nothing found")
+                            : L"found \"" + found + L"\""));
+  }
 
   bootstrap::InstallState& state = bootstrap::State();
   state.ProposedProgramDir = found.empty() ? std::wstring(kUnknownFolder) : found;
@@ -225,6 +239,8 @@ void TFindApp::BProgramClick(TControl* sender) {
   if (PickFolder(preset, picked)) {
     RProgram->SetText(picked);
     CanContinue = IsProgramFolder(picked);
+    LogEvent(L"locate: folder picked \"" + picked +
+             (CanContinue ? L"\", a program folder" : L"\", not a program folder"));
     dirlabel->SetCaption(CanContinue ? L"" : kNotAnInstallation);
   }
   BNext->SetEnabled(CanContinue);

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/install_log.h"
+#include "platform/text.h"
 #include "platform/unique_handle.h"
 
 namespace kolvar {
@@ -30,20 +32,28 @@ ScopedHandle StartProcess(const std::wstring& commandLine, WORD showCommand) {
 }  // namespace
 
 int RunProgram(const std::wstring& commandLine, WORD showCommand, bool wait) {
+  uint32_t started = LogClock();
   ScopedHandle process = StartProcess(commandLine, showCommand);
-  if (!process)
+  if (!process) {
+    DWORD error = ::GetLastError();
+    LogEvent(L"run " + commandLine + L": cannot start, error " + DecimalText(error));
     return -1;
-  if (!wait)
+  }
+  if (!wait) {
+    LogEvent(L"run " + commandLine + L": started");
     return 0;
+  }
   ::WaitForSingleObject(process.get(), INFINITE);
   DWORD code = 0;
-  if (!::GetExitCodeProcess(process.get(), &code))
-    return -1;
-  return static_cast<int>(code);
+  int result = ::GetExitCodeProcess(process.get(), &code) ? static_cast<int>(code) : -1;
+  LogEvent(L"run " + commandLine + L": exit code " + DecimalText(result) + L" after " +
+           DecimalText(LogClock() - started) + L" ms");
+  return result;
 }
 
 bool StartProgramUntilIdle(const std::wstring& commandLine, WORD showCommand, DWORD idleWaitMs) {
   ScopedHandle process = StartProcess(commandLine, showCommand);
+  LogEvent(L"run " + commandLine + (process ? L": started" : L": cannot start"));
   if (!process)
     return false;
   ::WaitForInputIdle(process.get(), idleWaitMs);

@@ -6,6 +6,7 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/foreign_call.h"
+#include "platform/install_log.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/system_error.h"
@@ -22,13 +23,16 @@ using bootstrap::EngineSession;
 // doubled as the engine has always been given them; it reads repeated separators as one.
 constexpr char kParadoxInitPath[] = "\\\\DRIVERS\\\\PARADOX\\\\INIT";
 constexpr wchar_t kNetDirNode[] = L"NET DIR";
+constexpr wchar_t kEngineDoesNotStart[] = L"engine: does not start, no alias added";
 
 void RaiseUseCount(HKEY root) {
   auto key = RegistryKey::Open(root, bootstrap::kEngineKey, true);
   if (!key)
     ThrowLastError(L"Registry " + std::wstring(bootstrap::kEngineKey));
   // A count stored as another type than a string reads as missing, hence as 0.
-  key->WriteString(L"UseCount", NextUseCount(key->ReadString(L"UseCount")));
+  std::wstring count = NextUseCount(key->ReadString(L"UseCount"));
+  key->WriteString(L"UseCount", count);
+  LogEvent(L"engine: registered already, UseCount raised to " + count);
 }
 
 void ImportEngineRegistryFile(HKEY root) {
@@ -41,6 +45,7 @@ void ImportEngineRegistryFile(HKEY root) {
   if (!ansiFolder)
     throw Error(L"Program Files folder has no ANSI form: " + programFiles);
   WriteFileBytes(file, RewriteEngineRegistryFile(bytes, DoubleBackslashes(*ansiFolder)));
+  LogEvent(L"engine: not registered, importing " + file);
   RunProgram(L"regedit /s \"" + file + L"\"", SW_MINIMIZE, true);
 }
 
@@ -110,28 +115,40 @@ void RegisterEngine(bool& freshEngine, HKEY root) {
 }
 
 bool AddAliases(EngineSession& session, const std::vector<AliasEntry>& aliases) {
-  if (!session.Start())
+  if (!session.Start()) {
+    LogEvent(kEngineDoesNotStart);
     return false;
+  }
   const EngineApi& api = *session.Bind();
   bool allAdded = true;
   for (const AliasEntry& alias : aliases) {
     auto engineAlias = ToEngineAlias(alias);
-    if (!engineAlias) {
-      allAdded = false;
-      continue;
-    }
-    const char* name = engineAlias->name.c_str();
-    const char* params = engineAlias->params.c_str();
-    allAdded &= EngineCall(L"DbiAddAlias",
+    engine::DBIResult result = 0;
+    if (engineAlias) {
+      const char* name = engineAlias->name.c_str();
+      const char* params = engineAlias->params.c_str();
+      result = CallGuarded(L"DbiAddAlias",
                            [&] { return api.DbiAddAlias(nullptr, name, "PARADOX", params, 1); });
+    }
+    bool added = engineAlias && CallSucceeded(result);
+    LogEvent(L"engine: alias " + alias.name + L" \"" + alias.path + L"\" " +
+             (added          ? std::wstring(L"added")
+              : !engineAlias ? std::wstring(L"not added: no ANSI form or too long")
+                             : L"not added: engine error " + DecimalText(result)));
+    allAdded &= added;
   }
-  allAdded &= EngineCall(L"DbiCfgSave", [&] { return api.DbiCfgSave(nullptr, nullptr, 0); });
+  engine::DBIResult saved =
+      CallGuarded(L"DbiCfgSave", [&] { return api.DbiCfgSave(nullptr, nullptr, 0); });
+  LogEvent(L"engine: configuration saved: result " + DecimalText(saved));
+  allAdded &= CallSucceeded(saved);
   return allAdded;
 }
 
 bool AddAliases(const std::vector<AliasEntry>& aliases) {
-  if (!bootstrap::StartDatabaseEngine())
+  if (!bootstrap::StartDatabaseEngine()) {
+    LogEvent(kEngineDoesNotStart);
     return false;
+  }
   return AddAliases(bootstrap::DatabaseEngine(), aliases);
 }
 
@@ -168,7 +185,9 @@ bool SetNetDir(EngineSession& session, const std::wstring& folder) {
 }
 
 bool SetNetDir(const std::wstring& folder) {
-  return SetNetDir(bootstrap::DatabaseEngine(), folder);
+  bool written = SetNetDir(bootstrap::DatabaseEngine(), folder);
+  LogEvent(L"engine: NET DIR \"" + NetDirValue(folder) + (written ? L"\" set" : L"\" not set"));
+  return written;
 }
 
 void DoConfigBDE() {

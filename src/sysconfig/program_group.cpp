@@ -4,6 +4,7 @@
 
 #include "bootstrap/install_state.h"
 #include "platform/files.h"
+#include "platform/install_log.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "toolkit/mesaj.h"
@@ -43,8 +44,10 @@ class DdeClient {
       // The empty topic has no string handle: it goes out as the zero handle.
       conversation_ =
           ::DdeConnect(instance_, serviceName, topic.empty() ? nullptr : String(topic), nullptr);
-      if (conversation_)
+      if (conversation_) {
+        LogEvent(L"program group: " + service + L" answered on topic \"" + topic + L"\"");
         return true;
+      }
     }
     return false;
   }
@@ -84,19 +87,24 @@ bool SendShellExecute(const std::wstring& service,
                       const std::string& executeText,
                       DWORD startWaitMs) {
   DdeClient client;
-  if (!client.ready())
+  if (!client.ready()) {
+    LogEvent(L"program group: DDE does not start");
     return false;
+  }
   if (!client.Connect(service, topics)) {
     std::wstring server = service + L" " + (topics.empty() ? std::wstring() : topics.front());
     // Minimised without taking the activation from the page.
     if (!StartProgramUntilIdle(server, SW_SHOWMINNOACTIVE, startWaitMs) ||
-        !client.Connect(service, topics))
+        !client.Connect(service, topics)) {
+      LogEvent(L"program group: no answer from " + service);
       return false;
+    }
   }
   std::vector<BYTE> data(executeText.begin(), executeText.end());
   DWORD transaction = 0;
   ::DdeClientTransaction(data.data(), static_cast<DWORD>(data.size()), client.conversation(),
                          nullptr, CF_TEXT, XTYP_EXECUTE, TIMEOUT_ASYNC, &transaction);
+  LogEvent(L"program group: commands sent: " + AnsiToWide(executeText));
   return true;
 }
 
