@@ -59,8 +59,8 @@ void UnpackUpgradeLibrary() {
       deploy::WinExtractTarget target(state.ExeDir);
       zip.ExtractAll(target, {});
       LogEvent(L"unpacked UPGRADE.ZIP into the private folder: " +
-               DecimalText(static_cast<long long>(zip.entries().size())) + L" entries, " +
-               DecimalText(LogClock() - started) + L" ms");
+               CountText(static_cast<long long>(zip.entries().size()), L"entry", L"entries") +
+               L", " + DecimalText(LogClock() - started) + L" ms");
     }
     ::DeleteFileW(archive.c_str());
     return;

@@ -19,7 +19,8 @@ bool ArchiveAssembly::AssembleArchives() {
   DeleteStaleArchives();
   joined_.clear();
   LogEvent(L"joining archives from \"" + state_.SourceDir + L"\" (" +
-           DecimalText(state_.DiskCount) + L" disks) into \"" + state_.ProposedProgramDir + L"\"");
+           CountText(state_.DiskCount, L"disk", L"disks") + L") into \"" +
+           state_.ProposedProgramDir + L"\"");
   if (state_.DiskCount < 1)
     return true;
   for (int n = 1; n <= state_.DiskCount; ++n) {
@@ -37,8 +38,8 @@ bool ArchiveAssembly::AssembleArchives() {
               [](const std::wstring& a, const std::wstring& b) { return PartNameLess(a, b); });
     for (const std::wstring& name : parts)
       CopyPart(name);
-    LogEvent(L"disk " + DecimalText(n) + L": " + DecimalText(static_cast<long long>(parts.size())) +
-             L" parts joined");
+    LogEvent(L"disk " + DecimalText(n) + L": " +
+             CountText(static_cast<long long>(parts.size()), L"part", L"parts") + L" joined");
     view_.SetCopyPosition(partCounter_);
   }
   LogJoined();
@@ -47,8 +48,8 @@ bool ArchiveAssembly::AssembleArchives() {
 
 void ArchiveAssembly::LogJoined() const {
   for (const Joined& archive : joined_)
-    LogEvent(L"joined " + archive.archive + L": " + DecimalText(archive.parts) + L" parts, " +
-             DecimalText(static_cast<long long>(archive.bytes)) + L" bytes");
+    LogEvent(L"joined " + archive.archive + L": " + CountText(archive.parts, L"part", L"parts") +
+             L", " + DecimalText(static_cast<long long>(archive.bytes)) + L" bytes");
 }
 
 void MediaFiles::DeleteOrFail(const std::wstring& path) {

@@ -129,7 +129,7 @@ void ExtractArchive(const std::wstring& archivePath,
     WinExtractTarget target(destination);
     ExtractWithGauge(archive, target, view, counter, pump, filter);
     std::wstring event = L"unpacked " + archivePath + L" into \"" + destination + L"\": " +
-                         DecimalText(static_cast<long long>(taken)) + L" entries, " +
+                         CountText(static_cast<long long>(taken), L"entry", L"entries") + L", " +
                          DecimalText(static_cast<long long>(bytes)) + L" bytes, " +
                          DecimalText(LogClock() - started) + L" ms";
     if (filter)

@@ -154,8 +154,8 @@ void TFindApp::FormActivate(TControl* sender) {
   } else {
     uint32_t started = LogClock();
     found = ScanDisks();
-    LogEvent(L"locate: disk scan walked " + DecimalText(foldersSearched_) + L" folders in " +
-             DecimalText(LogClock() - started) + L" ms: " +
+    LogEvent(L"locate: disk scan walked " + CountText(foldersSearched_, L"folder", L"folders") +
+             L" in " + DecimalText(LogClock() - started) + L" ms: " +
              (found.empty() ? std::wstring(AskToStop ? L"stopped by the user" : L"nothing found")
                             : L"found \"" + found + L"\""));
   }

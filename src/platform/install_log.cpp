@@ -27,6 +27,8 @@ std::optional<RunLog>& TheLog() {
 }  // namespace
 
 std::wstring LogLine(uint32_t ms, std::wstring_view text) {
+  while (!text.empty() && IsLineBreak(text.back()))
+    text.remove_suffix(1);
   std::wstring line = Padded(ms, 8, L' ') + L" ms  ";
   size_t taken = 0;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -115,6 +117,10 @@ void LogEvent(std::wstring_view text) {
 uint32_t LogClock() {
   std::optional<RunLog>& run = TheLog();
   return run ? run->Milliseconds() : 0;
+}
+
+std::wstring CountText(long long count, const wchar_t* one, const wchar_t* many) {
+  return DecimalText(count) + L' ' + (count == 1 ? one : many);
 }
 
 std::wstring PlainCaption(std::wstring_view caption) {

@@ -30,8 +30,8 @@ constexpr size_t kLogRunLimit = 1024 * 1024;
 constexpr size_t kLogTextLimit = 2000;
 
 // The line of an event: `ms` right-aligned in 8 columns, " ms  ", then `text` with every run
-// of line breaks shown as " | ", other control characters as blanks, cut to kLogTextLimit
-// characters; CR LF at the end.
+// of line breaks shown as " | " (none at the end), other control characters as blanks, cut to
+// kLogTextLimit characters; CR LF at the end.
 std::wstring LogLine(uint32_t ms, std::wstring_view text);
 
 // The header line that opens a run: "==== " followed by the pieces, and CR LF.
@@ -76,6 +76,9 @@ void StopLog();
 void LogEvent(std::wstring_view text);
 // Milliseconds since the log started; 0 when there is none.
 uint32_t LogClock();
+
+// `count` and the noun that goes with it: "1 part", "3 parts", "1 entry", "0 entries".
+std::wstring CountText(long long count, const wchar_t* one, const wchar_t* many);
 
 // "caption: text | answer" for a message the user saw: the one form every message takes.
 std::wstring MessageEvent(std::wstring_view caption,

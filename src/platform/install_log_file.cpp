@@ -59,6 +59,11 @@ void OpenInstallLog(const std::wstring& path,
                     const std::wstring& programVersion) {
   CloseInstallLog();
   DWORD start = ::GetTickCount();
+  // A log made read-only is left as it is, also by a program the system would let write it
+  // (Wine running as root does).
+  DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    return;
   ScopedFile file(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file)

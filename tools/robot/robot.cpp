@@ -897,6 +897,29 @@ class Robot {
       bool holds = bytes.find(WideToUtf8(w[2])) != std::string::npos;
       if (holds != (verb == L"check-text"))
         throw Failure{w[1] + (holds ? L" holds \"" : L" does not hold \"") + w[2] + L"\""};
+    } else if (verb == L"check-lines" || verb == L"then-lines") {
+      // Each TEXT on a line after the line of the text before it: events of a log in their
+      // order. check-lines reads the file (in the ANSI code page, as the installer writes it)
+      // and starts at its top; then-lines goes on after the last line the two matched.
+      size_t first = verb == L"check-lines" ? 2 : 1;
+      Need(w, first + 1, L"check-lines PATH TEXT... / then-lines TEXT...");
+      if (verb == L"check-lines") {
+        if (!FileExists(w[1]))
+          throw Failure{L"no file " + w[1]};
+        lines_ = {w[1], AnsiToWide(ReadFileBytes(w[1])), 0, L""};
+      } else if (lines_.path.empty()) {
+        throw ScriptError{L"then-lines without check-lines before it"};
+      }
+      for (size_t i = first; i < w.size(); ++i) {
+        size_t found = lines_.text.find(w[i], lines_.at);
+        if (found == std::wstring::npos)
+          throw Failure{
+              lines_.path + L" has no line holding \"" + w[i] + L"\"" +
+              (lines_.last.empty() ? L"" : L" after one holding \"" + lines_.last + L"\"")};
+        size_t end = lines_.text.find(L'\n', found);
+        lines_.at = end == std::wstring::npos ? lines_.text.size() : end + 1;
+        lines_.last = w[i];
+      }
     } else if (verb == L"check-reg" || verb == L"check-no-reg") {
       Need(w, verb == L"check-reg" ? 4 : 2, L"check-reg KEY VALUE EXPECTED");
       auto [root, path] = SplitKey(w[1]);
@@ -945,6 +968,12 @@ class Robot {
   int shotCount_ = 0;
   std::vector<HANDLE> started_;
   std::map<std::wstring, std::pair<std::wstring, Tree>> remembered_;
+  // The file check-lines read, where the next then-lines starts, and the text matched last.
+  struct {
+    std::wstring path, text;
+    size_t at;
+    std::wstring last;
+  } lines_{};
 };
 
 int Usage() {

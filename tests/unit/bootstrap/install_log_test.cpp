@@ -50,9 +50,8 @@ TEST(LogLine, TimeRightAlignedThenTheTextOnOneLine) {
       {4294967295u, L"x", L"4294967295 ms  x\r\n"},
       // A message's lines and paragraphs ("\r", "\r\r", CR LF) stay on the event's line.
       {5, L"PENTRU CONTINUARE,\r\rIntroduceti\rdischeta 2\r\n",
-       L"       5 ms  PENTRU "
-       L"CONTINUARE, | Introduceti | "
-       L"discheta 2 | \r\n"},
+       L"       5 ms  PENTRU CONTINUARE, | Introduceti | discheta 2\r\n"},
+      {5, L"\r\r", L"       5 ms  \r\n"},
       {5,
        L"a\tb\x01"
        L"c",
@@ -138,6 +137,8 @@ TEST(MessageEvent, CaptionTextAndTheButtonWithoutItsMark) {
   EXPECT_EQ(MessageEvent(L"Atentie !", L"Introduceti dischetele", PlainCaption(L"O&K")),
             L"message \"Atentie !\" \"Introduceti dischetele\" answer OK");
   EXPECT_EQ(PlainCaption(L"&Renunt"), L"Renunt");
+  EXPECT_EQ(CountText(1, L"entry", L"entries"), L"1 entry");
+  EXPECT_EQ(CountText(0, L"entry", L"entries"), L"0 entries");
   EXPECT_EQ(PlainCaption(L"A && B"), L"A & B");
   EXPECT_EQ(PlainCaption(L"end&"), L"end");
 }

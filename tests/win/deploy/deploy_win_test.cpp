@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "bulk_bytes.h"
 #include "deploy/win_files.h"
 #include "deploy/win_media.h"
 #include "deploy/zip_writer.h"
@@ -23,6 +24,7 @@ using kolvar::testing::ReadFile;
 using kolvar::testing::RemoveTree;
 using kolvar::testing::TempFolder;
 using kolvar::testing::WriteFile;
+using testing::Bulk;
 using testing::RecordingView;
 
 const uint16_t kDate = DosDate(2024, 3, 9);
@@ -40,16 +42,6 @@ std::string Archive(const std::vector<std::pair<std::string, std::string>>& file
   }
   writer.Finish();
   return sink.bytes;
-}
-
-std::string Bulk(size_t size) {
-  std::string s(size, '\0');
-  uint32_t seed = 1;
-  for (char& c : s) {
-    seed = seed * 1664525u + 1013904223u;
-    c = static_cast<char>(seed >> 24);
-  }
-  return s;
 }
 
 DWORD Attributes(const std::wstring& path) {
