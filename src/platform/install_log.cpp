@@ -27,7 +27,8 @@ std::optional<RunLog>& TheLog() {
 }  // namespace
 
 std::wstring LogLine(uint32_t ms, std::wstring_view text) {
-  while (!text.empty() && IsLineBreak(text.back()))
+  // What ends a text (line breaks, the NUL of a text made for C) is not part of the event.
+  while (!text.empty() && text.back() < L' ')
     text.remove_suffix(1);
   std::wstring line = Padded(ms, 8, L' ') + L" ms  ";
   size_t taken = 0;

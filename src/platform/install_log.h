@@ -30,8 +30,8 @@ constexpr size_t kLogRunLimit = 1024 * 1024;
 constexpr size_t kLogTextLimit = 2000;
 
 // The line of an event: `ms` right-aligned in 8 columns, " ms  ", then `text` with every run
-// of line breaks shown as " | " (none at the end), other control characters as blanks, cut to
-// kLogTextLimit characters; CR LF at the end.
+// of line breaks shown as " | ", other control characters as blanks (none of either at the
+// end), cut to kLogTextLimit characters; CR LF at the end.
 std::wstring LogLine(uint32_t ms, std::wstring_view text);
 
 // The header line that opens a run: "==== " followed by the pieces, and CR LF.

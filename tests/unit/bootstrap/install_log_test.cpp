@@ -52,6 +52,8 @@ TEST(LogLine, TimeRightAlignedThenTheTextOnOneLine) {
       {5, L"PENTRU CONTINUARE,\r\rIntroduceti\rdischeta 2\r\n",
        L"       5 ms  PENTRU CONTINUARE, | Introduceti | discheta 2\r\n"},
       {5, L"\r\r", L"       5 ms  \r\n"},
+      {5, std::wstring(L"[ShowGroup(\"ProKOLVAR\",8)]\r\n\0", 29),
+       L"       5 ms  [ShowGroup(\"ProKOLVAR\",8)]\r\n"},
       {5,
        L"a\tb\x01"
        L"c",
