@@ -5,6 +5,8 @@ import argparse
 import struct
 import sys
 
+from check_xp_imports import read_imports
+
 # DLLs present on every Windows from XP SP3 on.
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
@@ -34,7 +36,7 @@ def main():
     pe = struct.unpack_from("<I", data, 0x3C)[0]
     if data[pe:pe + 4] != b"PE\0\0":
         fail("no PE signature")
-    machine, sections, _, _, _, opt_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+    machine = struct.unpack_from("<H", data, pe + 4)[0]
     if machine != 0x14C:
         fail(f"machine 0x{machine:x}, not i386")
     opt = pe + 24
@@ -43,25 +45,10 @@ def main():
     subsystem = struct.unpack_from("<H", data, opt + 68)[0]
     if subsystem != 2:
         fail(f"subsystem {subsystem}, not GUI")
-    import_rva = struct.unpack_from("<I", data, opt + 96 + 8)[0]
-    table = opt + opt_size
-    section_list = [struct.unpack_from("<8sIIII", data, table + 40 * i) for i in range(sections)]
-
-    def offset(rva):
-        for _, vsize, vaddr, rsize, raw in section_list:
-            if vaddr <= rva < vaddr + max(vsize, rsize):
-                return raw + rva - vaddr
-        fail(f"RVA 0x{rva:x} outside every section")
-
-    names = []
-    at = offset(import_rva)
-    while True:
-        entry = struct.unpack_from("<IIIII", data, at)
-        if not any(entry):
-            break
-        name_at = offset(entry[3])
-        names.append(data[name_at:data.index(b"\0", name_at)].decode("ascii").lower())
-        at += 20
+    try:
+        names = list(read_imports(args.exe))
+    except ValueError as error:
+        fail(str(error))
     foreign = [n for n in names if n not in SYSTEM_DLLS]
     if foreign:
         fail(f"imports from {', '.join(foreign)}")
