@@ -19,6 +19,36 @@ constexpr GUID kTopLevelBrowser = {0x4c96be40,
                                    0x915c,
                                    0x11cf,
                                    {0x99, 0xd3, 0x00, 0xaa, 0x00, 0x4a, 0xe8, 0x37}};
+// The interfaces and the class used here, defined where they are used: the system's uuid
+// library would bring whole objects of constants for these seven.
+constexpr GUID kClsidShellWindows = {0x9ba05972,
+                                     0xf6a8,
+                                     0x11cf,
+                                     {0xa4, 0x42, 0x00, 0xa0, 0xc9, 0x0a, 0x8f, 0x39}};
+constexpr GUID kIidShellWindows = {0x85cb6900,
+                                   0x4d95,
+                                   0x11cf,
+                                   {0x96, 0x0c, 0x00, 0x80, 0xc7, 0xf4, 0xee, 0x85}};
+constexpr GUID kIidServiceProvider = {0x6d5140c1,
+                                      0x7436,
+                                      0x11ce,
+                                      {0x80, 0x34, 0x00, 0xaa, 0x00, 0x60, 0x09, 0xfa}};
+constexpr GUID kIidShellBrowser = {0x000214e2,
+                                   0x0000,
+                                   0x0000,
+                                   {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr GUID kIidDispatch = {0x00020400,
+                               0x0000,
+                               0x0000,
+                               {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr GUID kIidShellFolderViewDual = {0xe7a1af80,
+                                          0x4d96,
+                                          0x11cf,
+                                          {0x96, 0x0c, 0x00, 0x80, 0xc7, 0xf4, 0xee, 0x85}};
+constexpr GUID kIidShellDispatch2 = {0xa4c6892c,
+                                     0x3ba9,
+                                     0x11d2,
+                                     {0x9d, 0xea, 0x00, 0xc0, 0x4f, 0xb1, 0x61, 0x62}};
 
 // A COM interface pointer released when it goes.
 template <typename T>
@@ -73,17 +103,17 @@ bool OpenThroughDesktopShell(const std::wstring& link) {
     VARIANT empty;
     ::VariantInit(&empty);
     long desktopWindow = 0;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
-                                     IID_IShellWindows, windows.OutVoid())) &&
+    if (SUCCEEDED(::CoCreateInstance(kClsidShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
+                                     kIidShellWindows, windows.OutVoid())) &&
         windows->FindWindowSW(&empty, &empty, SWC_DESKTOP, &desktopWindow, SWFO_NEEDDISPATCH,
                               desktop.Out()) == S_OK &&
-        desktop && SUCCEEDED(desktop->QueryInterface(IID_IServiceProvider, provider.OutVoid())) &&
-        SUCCEEDED(provider->QueryService(kTopLevelBrowser, IID_IShellBrowser, browser.OutVoid())) &&
+        desktop && SUCCEEDED(desktop->QueryInterface(kIidServiceProvider, provider.OutVoid())) &&
+        SUCCEEDED(provider->QueryService(kTopLevelBrowser, kIidShellBrowser, browser.OutVoid())) &&
         SUCCEEDED(browser->QueryActiveShellView(view.Out())) &&
-        SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.OutVoid())) &&
-        SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, folderView.OutVoid())) &&
+        SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, kIidDispatch, background.OutVoid())) &&
+        SUCCEEDED(background->QueryInterface(kIidShellFolderViewDual, folderView.OutVoid())) &&
         SUCCEEDED(folderView->get_Application(application.Out())) &&
-        SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, shell.OutVoid()))) {
+        SUCCEEDED(application->QueryInterface(kIidShellDispatch2, shell.OutVoid()))) {
       // The program the shell starts may take the foreground from this one.
       DWORD shellProcess = 0;
       ::GetWindowThreadProcessId(reinterpret_cast<HWND>(static_cast<LONG_PTR>(desktopWindow)),

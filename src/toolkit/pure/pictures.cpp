@@ -564,6 +564,7 @@ Raster DrawPicture(const std::string& name, int ppi) {
   int width = 0, height = 0;
   ScaledPictureSize(*layout, ppi, width, height);
   Raster r(width, height, kPictureKey);
+  ClearShapes();  // the shapes of the pictures drawn before
   // The shapes are given at 96 dots per inch; `unit` is one of those pixels here.
   double unit = ppi / 96.0;
   std::string n = name;

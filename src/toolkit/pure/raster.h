@@ -2,15 +2,23 @@
 // inside" tests, filled with a vertical shade and a one-pixel outline. No <windows.h> here.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 #include "toolkit/pure/colors.h"
 
 namespace kolvar::toolkit {
 
-// Whether point (x, y) lies inside a shape.
-using Shape = std::function<bool(double x, double y)>;
+// A shape: an "is this point inside" test, held as a node of the shapes made since the last
+// ClearShapes. A plain handle: making and combining shapes leaves nothing to clean up, so the
+// many pictures drawn from them stay small. Not for use from two threads at once.
+struct Shape {
+  uint32_t node = 0;
+  // Whether point (x, y) lies inside the shape.
+  bool operator()(double x, double y) const;
+};
 
 Shape Circle(double cx, double cy, double r);
 Shape Ellipse(double cx, double cy, double rx, double ry);
@@ -18,11 +26,14 @@ Shape Block(double x0, double y0, double x1, double y1);
 Shape RoundBox(double x0, double y0, double x1, double y1, double radius);
 // A stroke of width `w` from (x0, y0) to (x1, y1) with round ends.
 Shape Stroke(double x0, double y0, double x1, double y1, double w);
-Shape Polygon(std::vector<double> xy);
+// A polygon of x, y pairs (even-odd rule).
+Shape Polygon(std::initializer_list<double> xy);
 Shape Ring(double cx, double cy, double inner, double outer);
 Shape Union(Shape a, Shape b);
 Shape Minus(Shape a, Shape b);
 Shape Intersect(Shape a, Shape b);
+// Forgets every shape made so far (their handles must no longer be used).
+void ClearShapes();
 
 // An image of `width` × `height` pixels filled with the key colour.
 class Raster {
