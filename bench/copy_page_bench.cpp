@@ -32,15 +32,15 @@ double Now() {
 class TimedSystem : public WinCopySystem {
  public:
   explicit TimedSystem(double& seconds) : seconds_(seconds) {}
-  void ExtractArchive(const std::wstring& archive,
-                      const std::wstring& destination,
-                      CopyView& view,
-                      UnzipCounter& counter,
-                      bool pump,
-                      const EntryFilter& filter) override {
+  void Unpack(const ZipArchive& archive,
+              ExtractTarget& target,
+              CopyView& view,
+              UnzipCounter& counter,
+              bool pump,
+              const EntryFilter& filter) override {
     double start = Now();
-    WinCopySystem::ExtractArchive(archive, destination, view, counter, pump, filter);
-    if (archive == L"EXE.ZIP")
+    WinCopySystem::Unpack(archive, target, view, counter, pump, filter);
+    if (archive.archiveName() == L"EXE.ZIP")
       seconds_ = Now() - start;
   }
 

@@ -48,8 +48,9 @@ class MediaFiles {
   // Names of every entry of `folder` (any attributes), without "." and "..".
   virtual std::vector<std::wstring> ListNames(const std::wstring& folder) = 0;
   // Appends `source` to `target`; the part ".1" creates (replaces) the target instead.
-  // A part that cannot be opened or read adds what could be read, and a continuation whose
-  // target does not exist is lost: both show as a damaged archive later. Writing is checked:
+  // A part that cannot be opened throws Error naming it with the system's reason; one that
+  // cannot be read to its end adds what could be read, and a continuation whose target does
+  // not exist is lost: both show as a damaged archive later. Writing is checked:
   // when the target cannot be created or written, or does not end up with the bytes read
   // (a full disk), the partial target is deleted and Error is thrown naming it, with the
   // system's reason.

@@ -56,22 +56,12 @@ void WinCopySystem::SetCurrentFolder(const std::wstring& folder) {
     ThrowLastError(L"Nu pot deschide folderul " + folder);
 }
 
-void WinCopySystem::ClearSeedFolders(const std::wstring& dataDir, bool upgrade) {
-  deploy::ClearSeedFolders(dataDir, upgrade);
+std::unique_ptr<ByteSource> WinCopySystem::OpenArchive(const std::wstring& archive) {
+  return std::make_unique<WinFileSource>(archive);
 }
 
-void WinCopySystem::ExtractArchive(const std::wstring& archive,
-                                   const std::wstring& destination,
-                                   CopyView& view,
-                                   UnzipCounter& counter,
-                                   bool pump,
-                                   const EntryFilter& filter) {
-  deploy::ExtractArchive(archive, destination, view, counter, pump, filter);
-}
-
-void WinCopySystem::CreateMarker(const std::wstring& path) {
-  ForceDirectories(path.substr(0, path.find_last_of(L'\\') + 1));
-  WriteFileBytes(path, std::string());
+OemDecoder WinCopySystem::Oem() {
+  return DecodeOem;
 }
 
 EngineRegistration WinCopySystem::ReadEngineRegistration() {

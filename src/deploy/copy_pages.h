@@ -11,6 +11,7 @@
 #include <string>
 
 #include "deploy/copy_run.h"
+#include "deploy/win_files.h"
 #include "pages/wizard_page.h"
 #include "toolkit/std_controls.h"
 
@@ -22,19 +23,18 @@ class WinCopySystem : public CopySystem {
  public:
   // Throws SystemError naming the folder.
   void SetCurrentFolder(const std::wstring& folder) override;
-  void ClearSeedFolders(const std::wstring& dataDir, bool upgrade) override;
-  void ExtractArchive(const std::wstring& archive,
-                      const std::wstring& destination,
-                      CopyView& view,
-                      UnzipCounter& counter,
-                      bool pump,
-                      const EntryFilter& filter) override;
-  void CreateMarker(const std::wstring& path) override;
+  FileSystem& Files() override { return files_; }
+  // Throws SystemError "Nu pot deschide arhiva <archive>: <system text>".
+  std::unique_ptr<ByteSource> OpenArchive(const std::wstring& archive) override;
+  OemDecoder Oem() override;
   EngineRegistration ReadEngineRegistration() override;
   std::optional<std::wstring> ProgramFilesDir() override;
   void CreateFolder(const std::wstring& path) override;
   void ShowInstructions() override;
   void ShowOldEngineWarning(const std::wstring& text) override;
+
+ private:
+  WinFileSystem files_;
 };
 
 // The form both copy pages share: title, status line, the two gauges and the three buttons.

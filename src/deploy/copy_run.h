@@ -4,11 +4,14 @@
 // <windows.h> here.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "bootstrap/install_state.h"
 #include "deploy/assembly.h"
+#include "deploy/file_layer.h"
 
 namespace kolvar::deploy {
 
@@ -24,22 +27,23 @@ class CopySystem {
   virtual ~CopySystem() = default;
   // Makes `folder` the current folder. Throws Error with the system's text.
   virtual void SetCurrentFolder(const std::wstring& folder) = 0;
-  // Empties the seed folders below `dataDir`; the upgrade keeps pictures, made writable.
-  // Failures are passed over.
-  virtual void ClearSeedFolders(const std::wstring& dataDir, bool upgrade) = 0;
-  // Unpacks `archive` (relative to the current folder) into `destination` with the
-  // extraction gauge; `filter` picks the entries (all when empty); `pump` processes window
-  // messages after each progress report. Throws Error naming what failed; files already
-  // written stay.
-  virtual void ExtractArchive(const std::wstring& archive,
-                              const std::wstring& destination,
-                              CopyView& view,
-                              UnzipCounter& counter,
-                              bool pump,
-                              const EntryFilter& filter) = 0;
-  // Creates (or keeps) an empty file at `path`, and the folders it needs. Throws Error with
-  // the system's text.
-  virtual void CreateMarker(const std::wstring& path) = 0;
+  // The file system through which every write of the run goes.
+  virtual FileSystem& Files() = 0;
+  // Opens an archive (relative to the current folder) for reading. Throws Error naming it,
+  // with the system's reason, when it cannot be opened.
+  virtual std::unique_ptr<ByteSource> OpenArchive(const std::wstring& archive) = 0;
+  // How names not marked UTF-8 are read.
+  virtual OemDecoder Oem() { return DecodeCp437; }
+  // Unpacks `archive` into `target` with the extraction gauge (ExtractWithGauge); `pump`
+  // processes window messages after each progress report.
+  virtual void Unpack(const ZipArchive& archive,
+                      ExtractTarget& target,
+                      CopyView& view,
+                      UnzipCounter& counter,
+                      bool pump,
+                      const EntryFilter& filter) {
+    ExtractWithGauge(archive, target, view, counter, pump, filter);
+  }
   // The engine's key under HKEY_LOCAL_MACHINE and its "VERSION" value.
   virtual EngineRegistration ReadEngineRegistration() = 0;
   // "ProgramFilesDir" of the system; nullopt when it cannot be read.
@@ -57,9 +61,23 @@ extern bool OldEngineFound;
 // Whether the archive being unpacked by the upgrade belongs to the program folder.
 extern bool ProgramArchiveFlag;
 
-// Lies in the data folder while the sample database is being unpacked: a database found
-// beside it is an unfinished sample, not the user's, and a repeated run completes it.
-inline constexpr const wchar_t* kSampleMarkerName = L"DBDAT.TMP";
+// The sample database is unpacked into this folder below the data folder and moved into
+// place only once it is whole, and only when there is no database there at that moment.
+inline constexpr const wchar_t* kSampleStagingName = L"~DBDAT.STG";
+// Told after a failed run, whose changes were all put back.
+inline constexpr const wchar_t* kUpgradeKeptText =
+    L"Versiunea anterioara a fost pastrata si functioneaza in continuare.\r"
+    L"Apasati 'Continua' pentru a incerca din nou.";
+inline constexpr const wchar_t* kInstallKeptText =
+    L"Fisierele existente au ramas asa cum erau.\rApasati 'Continua' pentru a incerca din nou.";
+
+// Empties the seed folders below `dataDir` through `transaction`; the upgrade keeps
+// pictures, made writable. Read-only files are passed over, as the system's delete passes
+// over them; any other failure throws Error (the run is then rolled back).
+void ClearSeedFolders(WriteTransaction& transaction,
+                      FileSystem& files,
+                      const std::wstring& dataDir,
+                      bool upgrade);
 
 inline constexpr const wchar_t* kOldEngineHeading = L"Protectia aplicatiilor existente";
 inline constexpr const wchar_t* kOldEngineText =
@@ -98,19 +116,41 @@ class CopyRun {
 
   // Joins the archives, unpacks them and deletes them. Returns 1 when the run went to its
   // end and 2 when a disk prompt was cancelled (nothing is unpacked then). Throws Error (or
-  // any other exception) when a step failed: the remaining archives are not unpacked, the
-  // joined archives stay, nothing written is removed, and a new run starts from the top.
+  // any other exception) when a step failed; every change of the unpacking is then undone
+  // (the message says so), the joined archives stay, and a new run starts from the top.
   int Run();
-  // The extraction run of the page's kind, then DeleteJoinedArchives.
+  // Puts back what a run that died left, opens every archive of the page, checks room and
+  // files in use, unpacks them all or nothing, then DeleteJoinedArchives.
   void UnzipArchives();
 
  private:
+  // One archive of the run, opened before anything is written.
+  struct Step {
+    int row = 0;
+    std::wstring archive;
+    std::wstring destination;
+    EntryFilter filter;
+    bool clearSeed = false, seedUpgrade = false;
+    bool sample = false;  // the sample database: staged, moved in only over no database
+    bool engine = false;  // destination decided at its turn (EngineDestination)
+    bool program = false;
+    std::unique_ptr<ByteSource> source;
+    std::unique_ptr<ZipArchive> zip;
+  };
   bootstrap::ComponentSet Selection() const;
-  void UnzipNewInstall();
-  void UnzipUpgrade();
-  // Whether the data folder (ending with "\\") held a database when the run reached it; a
-  // sample database left unfinished by an earlier run does not count.
+  std::vector<Step> PlanNewInstall();
+  std::vector<Step> PlanUpgrade();
+  void Open(Step& step);
+  void Check(const std::vector<Step>& steps);
+  void Unzip(Step& step, WriteTransaction& transaction, FileSystem& files);
+  void MoveSampleIntoPlace(const std::wstring& staging,
+                           const std::wstring& relative,
+                           WriteTransaction& transaction,
+                           FileSystem& files);
+  // Whether the data folder (ending with "\") holds a database: DATA\FIRME.DB or
+  // DATA\OPERATOR.DB; asked once, before the first data archive.
   bool HasDatabase();
+  bool DatabaseExistsNow(FileSystem& files) const;
   // Gives DataDir its trailing "\" (kept in the state).
   void TerminateDataDir();
 

@@ -1,8 +1,10 @@
 #include "deploy/native_files.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/time.h>
 #include <unistd.h>
 
@@ -121,43 +123,121 @@ std::string NativeExtractTarget::FullPath(const std::wstring& relativePath) cons
   return path.empty() ? root_ : root_ + "/" + path;
 }
 
-void NativeExtractTarget::CreateFolders(const std::wstring& relativeFolder) {
-  std::string full = FullPath(relativeFolder);
-  // Members of one folder come one after another: the folder is made once.
-  if (full == lastFolder_)
-    return;
+NativeExtractTarget::NativeExtractTarget(std::string root)
+    : root_(std::move(root)), target_(files_, Utf8ToWide(root_)) {}
+
+std::string NativeFileSystem::Map(const std::wstring& path) {
+  std::string host = WideToUtf8(path);
+  for (char& c : host)
+    if (c == '\\')
+      c = '/';
+  return host;
+}
+
+std::optional<uint32_t> NativeFileSystem::Attributes(const std::wstring& path) {
   struct stat st;
-  if (::stat(full.c_str(), &st) != 0) {
-    for (size_t slash = 0; slash != std::string::npos;) {
-      slash = full.find('/', slash + 1);
-      std::string part = full.substr(0, slash);
-      if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
-        throw Error(SystemText("Nu pot crea folderul " + part, errno));
-    }
-  }
-  if (::stat(full.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-    throw Error(Utf8ToWide("Nu pot crea folderul " + full + ": un fisier sta in cale"));
-  lastFolder_ = full;
+  if (::lstat(Map(path).c_str(), &st) != 0)
+    return std::nullopt;
+  if (S_ISDIR(st.st_mode))
+    return kAttrDirectory;
+  return (st.st_mode & 0222) ? 0x20u : 0x21u;
 }
 
-std::unique_ptr<OutputFile> NativeExtractTarget::CreateOutputFile(
-    const std::wstring& relativePath) {
-  std::string full = FullPath(relativePath);
-  const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
-  int fd = ::open(full.c_str(), flags, 0666);
-  if (fd < 0 && errno == EEXIST) {
+std::vector<FolderItem> NativeFileSystem::List(const std::wstring& folder) {
+  std::vector<FolderItem> items;
+  std::string host = Map(folder);
+  DIR* dir = ::opendir(host.c_str());
+  if (!dir)
+    return items;
+  while (struct dirent* entry = ::readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name == "." || name == "..")
+      continue;
     struct stat st;
-    if (::lstat(full.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
-      ::unlink(full.c_str());
-    fd = ::open(full.c_str(), flags, 0666);
+    if (::lstat((host + "/" + name).c_str(), &st) != 0)
+      continue;
+    uint32_t attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : (st.st_mode & 0222) ? 0x20 : 0x21;
+    items.push_back({Utf8ToWide(name), attributes});
   }
-  if (fd < 0)
-    throw Error(SystemText("Nu pot crea fisierul " + full, errno));
-  return std::make_unique<NativeOutputFile>(fd, full);
+  ::closedir(dir);
+  return items;
 }
 
-void NativeExtractTarget::RemoveFile(const std::wstring& relativePath) noexcept {
-  ::unlink(FullPath(relativePath).c_str());
+void NativeFileSystem::CreateFolder(const std::wstring& path) {
+  std::string host = Map(path);
+  if (::mkdir(host.c_str(), 0777) != 0) {
+    int error = errno;
+    struct stat st;
+    if (error == EEXIST && ::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+      return;
+    throw Error(SystemText("Nu pot crea folderul " + WideToUtf8(path), error));
+  }
+}
+
+void NativeFileSystem::RemoveFolder(const std::wstring& path) {
+  if (::rmdir(Map(path).c_str()) != 0)
+    throw Error(SystemText("Nu pot sterge folderul " + WideToUtf8(path), errno));
+}
+
+std::unique_ptr<OutputFile> NativeFileSystem::CreateFile(const std::wstring& path) {
+  std::string host = Map(path);
+  int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0)
+    throw Error(SystemText("Nu pot crea fisierul " + WideToUtf8(path), errno));
+  return std::make_unique<NativeOutputFile>(fd, WideToUtf8(path));
+}
+
+void NativeFileSystem::Move(const std::wstring& from, const std::wstring& to) {
+  if (::rename(Map(from).c_str(), Map(to).c_str()) != 0)
+    throw Error(SystemText("Nu pot muta " + WideToUtf8(from) + " in " + WideToUtf8(to), errno));
+}
+
+void NativeFileSystem::Delete(const std::wstring& path) {
+  if (::unlink(Map(path).c_str()) != 0)
+    throw Error(SystemText("Nu pot sterge " + WideToUtf8(path), errno));
+}
+
+void NativeFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {
+  if (::chmod(Map(path).c_str(), (attributes & kAttrReadOnly) ? 0444 : 0666) != 0)
+    throw Error(SystemText("Nu pot seta atributele fisierului " + WideToUtf8(path), errno));
+}
+
+std::optional<std::string> NativeFileSystem::ReadSmallFile(const std::wstring& path) {
+  int fd = ::open(Map(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return std::nullopt;
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      break;
+    bytes.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return bytes;
+}
+
+WriteAccess NativeFileSystem::CheckWriteAccess(const std::wstring&, std::wstring&) {
+  return WriteAccess::kFree;  // POSIX has no exclusive opens to ask for
+}
+
+std::optional<VolumeSpace> NativeFileSystem::Space(const std::wstring& path) {
+  std::string host = Map(path);
+  struct statvfs fs;
+  while (::statvfs(host.c_str(), &fs) != 0) {
+    size_t slash = host.find_last_of('/');
+    if (slash == std::string::npos || slash == 0)
+      return std::nullopt;
+    host.resize(slash);
+  }
+  VolumeSpace space;
+  space.volume = path.size() >= 2 && path[1] == L':' ? path.substr(0, 2) + L"\\" : L"\\";
+  space.free = static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
+  space.cluster = static_cast<uint32_t>(fs.f_frsize ? fs.f_frsize : 4096);
+  return space;
 }
 
 }  // namespace kolvar::deploy

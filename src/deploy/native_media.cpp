@@ -45,7 +45,7 @@ uint64_t NativeMediaFiles::AppendPart(const std::wstring& extension,
                                       const std::wstring& target) {
   int in = ::open(Map(source).c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0)
-    return 0;
+    throw Error(Utf8ToWide("Nu pot deschide " + WideToUtf8(source) + ": " + std::strerror(errno)));
   std::string path = Map(target);
   bool first = extension == L".1";
   int flags = first ? (O_WRONLY | O_CREAT | O_TRUNC) : (O_WRONLY | O_APPEND);

@@ -25,8 +25,8 @@ namespace {
 
 class WinOutputFile : public OutputFile {
  public:
-  WinOutputFile(ScopedFile file, std::wstring path)
-      : file_(std::move(file)), path_(std::move(path)) {}
+  WinOutputFile(ScopedFile file, std::wstring path, bool flush)
+      : file_(std::move(file)), path_(std::move(path)), flush_(flush) {}
   void Write(const char* data, size_t size) override {
     WriteAllBytes(file_.get(), data, size, L"Nu pot scrie fisierul " + path_);
     written_ += size;
@@ -38,6 +38,8 @@ class WinOutputFile : public OutputFile {
       ThrowLastError(L"Nu pot scrie fisierul " + path_);
     if (static_cast<uint64_t>(size.QuadPart) != written_)
       ThrowSystemError(ERROR_DISK_FULL, L"Nu pot scrie fisierul " + path_);
+    if (flush_ && !::FlushFileBuffers(file_.get()))
+      ThrowLastError(L"Nu pot scrie fisierul " + path_);
     FILETIME local, utc;
     if (::DosDateTimeToFileTime(dosDate, dosTime, &local) &&
         ::LocalFileTimeToFileTime(&local, &utc))
@@ -56,6 +58,7 @@ class WinOutputFile : public OutputFile {
  private:
   ScopedFile file_;
   std::wstring path_;
+  bool flush_;
   uint64_t written_ = 0;
 };
 
@@ -97,33 +100,123 @@ void WinFileSource::ReadAt(uint64_t offset, void* buffer, size_t size) {
   }
 }
 
-void WinExtractTarget::CreateFolders(const std::wstring& relativeFolder) {
-  std::wstring folder = relativeFolder.empty() ? root_ : JoinPath(root_, relativeFolder);
-  if (!ForceDirectories(folder))
-    ThrowLastError(L"Nu pot crea folderul " + folder);
+std::optional<uint32_t> WinFileSystem::Attributes(const std::wstring& path) {
+  DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return std::nullopt;
+  return attributes;
 }
 
-std::unique_ptr<OutputFile> WinExtractTarget::CreateOutputFile(const std::wstring& relativePath) {
-  std::wstring path = JoinPath(root_, relativePath);
-  // Windows refuses to replace a read-only file; say so the same way everywhere (a process
-  // with more rights than the user's, or Wine as root, would write through it).
-  DWORD existing = ::GetFileAttributesW(path.c_str());
-  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
-    ThrowSystemError(ERROR_ACCESS_DENIED, L"Nu pot crea fisierul " + path);
-  // CREATE_ALWAYS refuses to replace a hidden or system file unless asked for the same
-  // attributes; such files come from earlier extractions of DOS-made entries.
-  if (existing != INVALID_FILE_ATTRIBUTES &&
-      (existing & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
-    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+std::vector<FolderItem> WinFileSystem::List(const std::wstring& folder) {
+  std::vector<FolderItem> items;
+  WIN32_FIND_DATAW data;
+  ScopedFind find(::FindFirstFileW(JoinPath(folder, L"*").c_str(), &data));
+  if (!find)
+    return items;
+  do {
+    std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..")
+      items.push_back({std::move(name), data.dwFileAttributes});
+  } while (::FindNextFileW(find.get(), &data));
+  return items;
+}
+
+void WinFileSystem::CreateFolder(const std::wstring& path) {
+  if (::CreateDirectoryW(path.c_str(), nullptr))
+    return;
+  DWORD code = ::GetLastError();
+  DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (code == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return;
+  ThrowSystemError(code, L"Nu pot crea folderul " + path);
+}
+
+void WinFileSystem::RemoveFolder(const std::wstring& path) {
+  if (!::RemoveDirectoryW(path.c_str()))
+    ThrowLastError(L"Nu pot sterge folderul " + path);
+}
+
+std::unique_ptr<OutputFile> WinFileSystem::CreateFile(const std::wstring& path) {
   ScopedFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file)
     ThrowLastError(L"Nu pot crea fisierul " + path);
-  return std::make_unique<WinOutputFile>(std::move(file), path);
+  return std::make_unique<WinOutputFile>(std::move(file), path, flush_);
 }
 
-void WinExtractTarget::RemoveFile(const std::wstring& relativePath) noexcept {
-  ::DeleteFileW(JoinPath(root_, relativePath).c_str());
+void WinFileSystem::Move(const std::wstring& from, const std::wstring& to) {
+  if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    ThrowLastError(L"Nu pot crea fisierul " + to);
+}
+
+void WinFileSystem::Delete(const std::wstring& path) {
+  if (!::DeleteFileW(path.c_str()))
+    ThrowLastError(L"Nu pot sterge " + path);
+}
+
+void WinFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {
+  if (!::SetFileAttributesW(path.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL))
+    ThrowLastError(L"Nu pot seta atributele fisierului " + path);
+}
+
+std::optional<std::string> WinFileSystem::ReadSmallFile(const std::wstring& path) {
+  if (!FileExists(path))
+    return std::nullopt;
+  try {
+    return ReadFileBytes(path);
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
+WriteAccess WinFileSystem::CheckWriteAccess(const std::wstring& path, std::wstring& reason) {
+  DWORD attributes = ::GetFileAttributesW(path.c_str());
+  // A process with more rights than the user's (or Wine as root) could write through the
+  // read-only attribute; it is refused the same way everywhere.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    reason = SystemMessage(ERROR_ACCESS_DENIED);
+    return WriteAccess::kRefused;
+  }
+  ScopedFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file)
+    return WriteAccess::kFree;
+  DWORD code = ::GetLastError();
+  if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION)
+    return WriteAccess::kInUse;
+  reason = SystemMessage(code);
+  return WriteAccess::kRefused;
+}
+
+std::optional<VolumeSpace> WinFileSystem::Space(const std::wstring& path) {
+  // The nearest folder that exists answers for the volume.
+  std::wstring folder = FolderWithoutTrailingBackslash(path);
+  while (!folder.empty() && !DirectoryExists(folder)) {
+    size_t slash = folder.find_last_of(L'\\');
+    if (slash == std::wstring::npos)
+      return std::nullopt;
+    folder.resize(slash);
+  }
+  if (folder.empty())
+    return std::nullopt;
+  std::wstring existing = IncludeTrailingBackslash(folder);
+  ULARGE_INTEGER freeToCaller{}, total{}, totalFree{};
+  if (!::GetDiskFreeSpaceExW(existing.c_str(), &freeToCaller, &total, &totalFree))
+    return std::nullopt;
+  VolumeSpace space;
+  space.free = freeToCaller.QuadPart;
+  wchar_t volume[MAX_PATH + 1] = {};
+  if (::GetVolumePathNameW(existing.c_str(), volume, MAX_PATH))
+    space.volume = volume;
+  else
+    space.volume = existing.substr(0, 3);
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+  if (::GetDiskFreeSpaceW(space.volume.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                          &clusters) &&
+      sectorsPerCluster && bytesPerSector)
+    space.cluster = sectorsPerCluster * bytesPerSector;
+  return space;
 }
 
 std::wstring DecodeOem(std::string_view bytes) {

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "deploy/file_layer.h"
 #include "deploy/zip_reader.h"
 #include "platform/unique_handle.h"
 
@@ -35,20 +36,46 @@ class WinFileSource : public ByteSource {
   uint64_t position_ = 0;
 };
 
-// Extraction below `root` (with or without a trailing "\"). An existing file is replaced;
-// a read-only or locked one makes CreateFile fail with the system's message. Each file gets
-// the entry's DOS date and time (local time) as creation and last-write time and, for
-// entries made on MS-DOS, the entry's read-only, hidden, system and archive attributes.
-class WinExtractTarget : public ExtractTarget {
+// The file layer's system on Windows. Files are written through WriteFileForCopy and, when
+// `flush`, flushed to the disk before they are closed; moves replace and write through.
+class WinFileSystem : public FileSystem {
  public:
-  explicit WinExtractTarget(std::wstring root) : root_(std::move(root)) {}
-  void CreateFolders(const std::wstring& relativeFolder) override;
-  std::unique_ptr<OutputFile> CreateOutputFile(const std::wstring& relativePath) override;
-  void RemoveFile(const std::wstring& relativePath) noexcept override;
+  explicit WinFileSystem(bool flush = true) : flush_(flush) {}
+  std::optional<uint32_t> Attributes(const std::wstring& path) override;
+  std::vector<FolderItem> List(const std::wstring& folder) override;
+  void CreateFolder(const std::wstring& path) override;
+  void RemoveFolder(const std::wstring& path) override;
+  std::unique_ptr<OutputFile> CreateFile(const std::wstring& path) override;
+  void Move(const std::wstring& from, const std::wstring& to) override;
+  void Delete(const std::wstring& path) override;
+  void SetAttributes(const std::wstring& path, uint32_t attributes) override;
+  std::optional<std::string> ReadSmallFile(const std::wstring& path) override;
+  WriteAccess CheckWriteAccess(const std::wstring& path, std::wstring& reason) override;
+  std::optional<VolumeSpace> Space(const std::wstring& path) override;
 
  private:
-  std::wstring root_;
-  std::wstring lastFolder_;
+  bool flush_;
+};
+
+// Extraction below `root` (with or without a trailing "\"), each file replaced whole or not
+// at all: written under a temporary name, checked and moved over the old one. A read-only or
+// locked old file makes the move fail with the system's message, and stays as it was. Each
+// file gets the entry's DOS date and time (local time) as creation and last-write time and,
+// for entries made on MS-DOS, the entry's read-only, hidden, system and archive attributes.
+class WinExtractTarget : public ExtractTarget {
+ public:
+  explicit WinExtractTarget(std::wstring root) : target_(files_, std::move(root)) {}
+  void CreateFolders(const std::wstring& relativeFolder) override {
+    target_.CreateFolders(relativeFolder);
+  }
+  std::unique_ptr<OutputFile> CreateOutputFile(const std::wstring& relativePath) override {
+    return target_.CreateOutputFile(relativePath);
+  }
+  void RemoveFile(const std::wstring&) noexcept override {}
+
+ private:
+  WinFileSystem files_{false};
+  ReplacingTarget target_;
 };
 
 // Stored names not marked UTF-8, in the system's OEM code page.

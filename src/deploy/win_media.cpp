@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "deploy/copy_run.h"
 #include "deploy/win_files.h"
 #include "platform/files.h"
 #include "platform/install_log.h"
@@ -41,8 +42,10 @@ uint64_t WinMediaFiles::AppendPart(const std::wstring& extension,
   ScopedFile in(::CreateFileW(source.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  // A part that is listed but cannot be opened (sharing, rights, a bad sector) is an error of
+  // its own, never a missing archive.
   if (!in)
-    return 0;
+    ThrowLastError(L"Nu pot deschide " + source);
   ScopedFile out;
   if (extension == L".1") {
     out.reset(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -143,27 +146,10 @@ void ExtractArchive(const std::wstring& archivePath,
 }
 
 void ClearSeedFolders(const std::wstring& dataDir, bool upgrade) {
-  std::wstring base = IncludeTrailingBackslash(dataDir);
-  for (const wchar_t* seed : kSeedFolders) {
-    std::wstring folder = base + seed;
-    WIN32_FIND_DATAW data;
-    ScopedFind find(::FindFirstFileW((folder + L"*.*").c_str(), &data));
-    if (!find)
-      continue;
-    do {
-      std::wstring path = folder + data.cFileName;
-      switch (SeedEntryAction(data.cFileName, data.dwFileAttributes, upgrade)) {
-        case SeedAction::kLeave:
-          break;
-        case SeedAction::kKeepWritable:
-          ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-          break;
-        case SeedAction::kDelete:
-          ::DeleteFileW(path.c_str());
-          break;
-      }
-    } while (::FindNextFileW(find.get(), &data));
-  }
+  WinFileSystem files(false);
+  WriteTransaction transaction(files, {dataDir});
+  deploy::ClearSeedFolders(transaction, files, dataDir, upgrade);
+  transaction.Commit();
 }
 
 }  // namespace kolvar::deploy

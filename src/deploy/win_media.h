@@ -16,8 +16,9 @@ class WinMediaFiles : public MediaFiles {
   bool FileExists(const std::wstring& path) override;
   std::vector<std::wstring> ListNames(const std::wstring& folder) override;
   // Copies through one kPartBufferSize buffer, allocated for the part and released after it;
-  // reads until the end of the part. Throws SystemError "Nu pot scrie arhiva <target>: ..."
-  // (or "Nu pot crea arhiva", "Nu pot deschide arhiva") after deleting the partial target.
+  // reads until the end of the part. Throws SystemError "Nu pot deschide <part>: ..." when the
+  // part cannot be opened, "Nu pot scrie arhiva <target>: ..." (or "Nu pot crea arhiva",
+  // "Nu pot deschide arhiva") after deleting the partial target.
   uint64_t AppendPart(const std::wstring& extension,
                       const std::wstring& source,
                       const std::wstring& target) override;
@@ -28,7 +29,8 @@ class WinMediaFiles : public MediaFiles {
 
 // Unpacks the archive at `archivePath` into `destination` with the extraction gauge (see
 // ExtractWithGauge); `filter` picks entries one by one (all when empty). Throws ZipError or
-// SystemError with a message for the user; files already written stay.
+// SystemError with a message for the user; each file is replaced whole or not at all, and
+// the files already written stay.
 void ExtractArchive(const std::wstring& archivePath,
                     const std::wstring& destination,
                     CopyView& view,

@@ -53,9 +53,37 @@ class MachineMedia : public NativeMediaFiles {
   Machine& machine_;
 };
 
+// The machine's files as the copy run's file layer sees them; room and files in use can be
+// played.
+class MachineFiles : public NativeFileSystem {
+ public:
+  explicit MachineFiles(Machine& machine) : machine_(machine) {}
+  WriteAccess CheckWriteAccess(const std::wstring& path, std::wstring& reason) override {
+    for (const std::wstring& busy : inUse)
+      if (busy == path)
+        return WriteAccess::kInUse;
+    return NativeFileSystem::CheckWriteAccess(path, reason);
+  }
+  std::optional<VolumeSpace> Space(const std::wstring& path) override {
+    std::optional<VolumeSpace> space = NativeFileSystem::Space(path);
+    if (space && freeBytes)
+      space->free = *freeBytes;
+    return space;
+  }
+  std::vector<std::wstring> inUse;
+  std::optional<uint64_t> freeBytes;
+
+ protected:
+  std::string Map(const std::wstring& path) override { return machine_.Host(path); }
+
+ private:
+  Machine& machine_;
+};
+
 class MachineSystem : public CopySystem {
  public:
-  MachineSystem(Machine& machine, RecordingView& view) : machine_(machine), view_(view) {}
+  MachineSystem(Machine& machine, RecordingView& view)
+      : files(machine), faults(files), machine_(machine), view_(view) {}
 
   void SetCurrentFolder(const std::wstring& folder) override {
     if (!fs::is_directory(machine_.Host(folder)))
@@ -66,46 +94,18 @@ class MachineSystem : public CopySystem {
         c = L'\\';
     machine_.current = host;
   }
-  void ClearSeedFolders(const std::wstring& dataDir, bool upgrade) override {
-    for (const wchar_t* seed : kSeedFolders) {
-      std::string folder = machine_.Host(IncludeTrailingBackslash(dataDir) + seed);
-      std::error_code ignored;
-      for (auto& entry : fs::directory_iterator(folder, ignored)) {
-        struct stat st;
-        ::stat(entry.path().c_str(), &st);
-        uint32_t attributes = S_ISDIR(st.st_mode) ? 0x10 : (st.st_mode & 0222) ? 0x20 : 0x21;
-        switch (
-            SeedEntryAction(Utf8ToWide(entry.path().filename().string()), attributes, upgrade)) {
-          case SeedAction::kLeave:
-            break;
-          case SeedAction::kKeepWritable:
-            fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
-            break;
-          case SeedAction::kDelete:
-            if (!S_ISDIR(st.st_mode))
-              fs::remove(entry.path(), ignored);
-            break;
-        }
-      }
-    }
+  FileSystem& Files() override { return faults; }
+  std::unique_ptr<ByteSource> OpenArchive(const std::wstring& archive) override {
+    return std::make_unique<NativeFileSource>(machine_.Host(archive));
   }
-  void ExtractArchive(const std::wstring& archive,
-                      const std::wstring& destination,
-                      CopyView& view,
-                      UnzipCounter& counter,
-                      bool pump,
-                      const EntryFilter& filter) override {
-    extracted.push_back(archive + L" -> " + destination);
-    NativeFileSource source(machine_.Host(archive));
-    ZipArchive zip(source, archive);
-    fs::create_directories(machine_.Host(destination));
-    NativeExtractTarget target(machine_.Host(destination));
-    ExtractWithGauge(zip, target, view, counter, pump, filter);
-  }
-  void CreateMarker(const std::wstring& path) override {
-    std::string host = machine_.Host(path);
-    fs::create_directories(fs::path(host).parent_path());
-    WriteText(host, "");
+  void Unpack(const ZipArchive& archive,
+              ExtractTarget& target,
+              CopyView& view,
+              UnzipCounter& counter,
+              bool pump,
+              const EntryFilter& filter) override {
+    extracted.push_back(archive.archiveName());
+    CopySystem::Unpack(archive, target, view, counter, pump, filter);
   }
   EngineRegistration ReadEngineRegistration() override { return engine; }
   std::optional<std::wstring> ProgramFilesDir() override { return programFiles; }
@@ -120,6 +120,8 @@ class MachineSystem : public CopySystem {
   }
 
   EngineRegistration engine;
+  MachineFiles files;
+  FaultInjection faults;
   std::optional<std::wstring> programFiles = L"C:\\Program Files";
   std::vector<std::wstring> extracted, created, warnings;
   int instructions = 0;
@@ -265,9 +267,9 @@ TEST(CopyRun, AnExistingDatabaseIsNotOverwritten) {
   }
 }
 
-// A run that stopped in the middle of the sample database leaves it unfinished: the next run
-// completes it instead of taking it for the user's, and a finished one is the user's again.
-TEST(CopyRun, AnUnfinishedSampleDatabaseIsCompletedByTheNextRun) {
+// The sample database goes in whole or not at all, and never over a firm's tables, whatever
+// an earlier run left beside them.
+TEST(CopyRun, TheSampleDatabaseNeverReplacesADatabase) {
   Page p;
   p.FullMedia();
   std::string operators(200000, '\0');
@@ -276,26 +278,219 @@ TEST(CopyRun, AnUnfinishedSampleDatabaseIsCompletedByTheNextRun) {
     c = static_cast<char>((seed = seed * 1664525u + 1013904223u) >> 24);
   std::string sample = Zip({{"DATA/FIRME.DB", "sample firms"}, {"DATA/OPERATOR.DB", operators}});
   std::string damaged = sample;
-  damaged[sample.size() / 2] ^= 0x55;  // in the second member's data
+  damaged[sample.size() / 2] ^= 0x55;  // in the second member's data, found by its CRC
   p.Media("DBDAT", damaged);
-  EXPECT_THROW(p.Run(CopyKind::kNewInstall, bootstrap::kTypeLocal), ZipError);
-  EXPECT_EQ(p.Read(L"C:\\Date\\DATA\\FIRME.DB"), "sample firms");
-  EXPECT_FALSE(p.Exists(L"C:\\Date\\DATA\\OPERATOR.DB"));
-  EXPECT_TRUE(p.Exists(L"C:\\Date\\DBDAT.TMP"));
+  auto program = Snapshot(p.Host(L"C:\\ProKolv"));
+  try {
+    p.Run(CopyKind::kNewInstall, bootstrap::kTypeLocal);
+    ADD_FAILURE() << "a damaged sample database was taken";
+  } catch (const ZipError& e) {
+    EXPECT_NE(e.message().find(kInstallKeptText), std::wstring::npos) << e.what();
+  }
+  // Nothing of the run stays: no half sample, no staging folder, no new program files.
+  EXPECT_FALSE(p.Exists(L"C:\\Date\\DATA"));
+  EXPECT_FALSE(p.Exists(std::wstring(L"C:\\Date\\") + kSampleStagingName));
+  EXPECT_FALSE(p.Exists(L"C:\\ProKolv\\KOLVAR.EXE"));
+  EXPECT_FALSE(p.Exists(std::wstring(L"C:\\ProKolv\\") + kRollbackFolderName));
 
   p.Media("DBDAT", sample);
   ASSERT_EQ(p.Run(CopyKind::kNewInstall, bootstrap::kTypeLocal), 1);
   EXPECT_EQ(p.Read(L"C:\\Date\\DATA\\OPERATOR.DB"), operators);
   EXPECT_EQ(p.Read(L"C:\\Date\\NEW\\DATA\\FIRME.DB"), "seed firms");
-  EXPECT_FALSE(p.Exists(L"C:\\Date\\DBDAT.TMP"));
+  EXPECT_FALSE(p.Exists(std::wstring(L"C:\\Date\\") + kSampleStagingName));
 
-  // The user works in it; a reinstallation later leaves it alone.
-  WriteText(p.Host(L"C:\\Date\\DATA\\FIRME.DB"), "the user's firms");
+  // A firm's books moved into the folder beside a stray marker and a stale staging folder of
+  // an older installer: a reinstallation leaves the books alone.
+  WriteText(p.Host(L"C:\\Date\\DATA\\FIRME.DB"), "the firm's books");
+  WriteText(p.Host(L"C:\\Date\\DATA\\OPERATOR.DB"), "the firm's operators");
+  WriteText(p.Host(L"C:\\Date\\DBDAT.TMP"), "");
+  WriteText(p.Host(std::wstring(L"C:\\Date\\") + kSampleStagingName + L"\\DATA\\FIRME.DB"), "x");
   p.system.extracted.clear();
   ASSERT_EQ(p.Run(CopyKind::kNewInstall, bootstrap::kTypeLocal), 1);
-  EXPECT_EQ(p.Read(L"C:\\Date\\DATA\\FIRME.DB"), "the user's firms");
+  EXPECT_EQ(p.Read(L"C:\\Date\\DATA\\FIRME.DB"), "the firm's books");
+  EXPECT_EQ(p.Read(L"C:\\Date\\DATA\\OPERATOR.DB"), "the firm's operators");
   for (const std::wstring& e : p.system.extracted)
     EXPECT_EQ(e.find(L"DBDAT"), std::wstring::npos);
+}
+
+// The check before the first write: too little room, or a file the suite holds open, stops
+// the run before anything is written, with the volume's figures or the files named.
+TEST(CopyRun, RoomAndFilesInUseAreCheckedBeforeTheFirstWrite) {
+  Page p;
+  p.FullMedia();
+  WriteText(p.Host(L"C:\\ProKolv\\KOLVAR.EXE"), "program 1");
+  WriteText(p.Host(L"C:\\Date\\DATA\\FIRME.DB"), "working firms");
+  auto program = Snapshot(p.Host(L"C:\\ProKolv"));
+  auto data = Snapshot(p.Host(L"C:\\Date"));
+  auto unchanged = [&] {
+    auto now = Snapshot(p.Host(L"C:\\ProKolv"));
+    for (auto it = now.begin(); it != now.end();)
+      it = it->first.size() > 4 && it->first.substr(it->first.size() - 4) == ".ZIP" ? now.erase(it)
+                                                                                    : ++it;
+    return now == program && Snapshot(p.Host(L"C:\\Date")) == data;
+  };
+
+  p.system.files.freeBytes = 1000;
+  try {
+    p.Run(CopyKind::kUpgrade, bootstrap::kTypeServer);
+    ADD_FAILURE() << "no room was not noticed";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.message().rfind(L"Nu este destul loc pe discul C:\\\rsunt necesari 1 MB, sunt "
+                                L"liberi 0 MB.",
+                                0),
+              0u)
+        << e.what();
+  }
+  EXPECT_TRUE(unchanged());
+  EXPECT_TRUE(p.system.extracted.empty());
+
+  p.system.files.freeBytes.reset();
+  for (int i = 0; i < 12; ++i)
+    p.system.files.inUse.push_back(L"C:\\ProKolv\\F" + DecimalText(i));
+  p.system.files.inUse.push_back(L"C:\\ProKolv\\KOLVAR.EXE");
+  try {
+    p.Run(CopyKind::kUpgrade, bootstrap::kTypeServer);
+    ADD_FAILURE() << "a file in use was not noticed";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.message(), std::wstring(L"Urmatoarele fisiere sunt folosite de alt program:\r"
+                                        L"C:\\ProKolv\\KOLVAR.EXE\r"
+                                        L"Inchideti ProKOLVAR pe acest calculator si apasati "
+                                        L"'Continua'.\rNu a fost scris nici un fisier."));
+  }
+  EXPECT_TRUE(unchanged());
+  std::vector<std::wstring> many;
+  for (int i = 0; i < 12; ++i)
+    many.push_back(L"F" + DecimalText(i));
+  std::wstring text = FilesInUseText(many);
+  EXPECT_NE(text.find(L"F9\r...\r"), std::wstring::npos);
+  EXPECT_EQ(text.find(L"F10"), std::wstring::npos);
+
+  p.system.files.inUse.clear();
+  ASSERT_EQ(p.Run(CopyKind::kUpgrade, bootstrap::kTypeServer), 1);
+  EXPECT_EQ(p.Read(L"C:\\ProKolv\\KOLVAR.EXE"), "program 2");
+}
+
+// Three starting machines, and a fault at every change the unpacking makes: after each the
+// program and data folders are what they were, and a run without the fault completes.
+TEST(CopyRun, EveryInjectedFaultLeavesTheFoldersAsTheyWere) {
+  struct Start {
+    const char* name;
+    CopyKind kind;
+    void (*prepare)(Page&);
+  } starts[] = {
+      {"new installation into an empty folder", CopyKind::kNewInstall, [](Page&) {}},
+      {"reinstallation over a suite with a firm's database", CopyKind::kNewInstall,
+       [](Page& p) {
+         WriteText(p.Host(L"C:\\ProKolv\\KOLVAR.EXE"), "program 1");
+         WriteText(p.Host(L"C:\\ProKolv\\IDAPI\\IDAPI32.DLL"), "old engine dll");
+         WriteText(p.Host(L"C:\\Date\\DATA\\FIRME.DB"), "the firm's books");
+         WriteText(p.Host(L"C:\\Date\\NEW\\FIRMA\\SIGLA.BMP"), "the firm's logo");
+         fs::permissions(p.Host(L"C:\\Date\\NEW\\FIRMA\\SIGLA.BMP"), fs::perms::owner_read);
+         WriteText(p.Host(L"C:\\Date\\NEW\\LUNA\\L.DB"), "old seed");
+       }},
+      {"upgrade", CopyKind::kUpgrade,
+       [](Page& p) {
+         WriteText(p.Host(L"C:\\ProKolv\\KOLVAR.EXE"), "program 1");
+         WriteText(p.Host(L"C:\\ProKolv\\bin\\help.hlp"), "old help");
+         WriteText(p.Host(L"C:\\Date\\DATA\\FIRME.DB"), "the firm's books");
+         WriteText(p.Host(L"C:\\Date\\NEW\\DATA\\FIRME.DB"), "old seed firms");
+         WriteText(p.Host(L"C:\\Date\\NEW\\FIRMA\\PARAM.DB"), "old param");
+         WriteText(p.Host(L"C:\\Date\\NEW\\FIRMA\\POZA.PNG"), "picture");
+         fs::permissions(p.Host(L"C:\\Date\\NEW\\FIRMA\\POZA.PNG"), fs::perms::owner_read);
+       }},
+  };
+  for (const Start& start : starts) {
+    SCOPED_TRACE(start.name);
+    auto folders = [](Page& p) {
+      std::map<std::string, FileState> all;
+      // The joined archives, and a roll-back folder a commit could not delete (the next
+      // run deletes it), are the run's own.
+      for (const wchar_t* root : {L"C:\\ProKolv", L"C:\\Date"}) {
+        if (!p.Exists(root))
+          continue;
+        for (auto& [name, state] : Snapshot(p.Host(root)))
+          if ((name.size() < 4 || name.substr(name.size() - 4) != ".ZIP") &&
+              name.find(WideToUtf8(kRollbackFolderName)) == std::string::npos)
+            all[WideToUtf8(root) + "/" + name] = state;
+      }
+      return all;
+    };
+    // The clean run: how many changes it makes, and what it leaves.
+    uint64_t total = 0;
+    std::map<std::string, FileState> after;
+    {
+      Page p;
+      p.FullMedia();
+      start.prepare(p);
+      ASSERT_EQ(p.Run(start.kind, bootstrap::kTypeLocal), 1);
+      total = p.system.faults.Count();
+      after = folders(p);
+    }
+    ASSERT_GT(total, 20u);
+    uint64_t survived = 0;
+    for (uint64_t n = 1; n <= total; ++n) {
+      Page p;
+      p.FullMedia();
+      start.prepare(p);
+      auto before = folders(p);
+      p.system.faults.FailAt(n);
+      bool told = false;
+      try {
+        p.Run(start.kind, bootstrap::kTypeLocal);
+      } catch (const Error& e) {
+        told = e.message().find(start.kind == CopyKind::kUpgrade
+                                    ? kUpgradeKeptText
+                                    : kInstallKeptText) != std::wstring::npos;
+      }
+      // A fault the run may pass over (the seed clean-up's, the commit's) still ends in the
+      // clean result.
+      bool ok = told ? folders(p) == before : folders(p) == after;
+      EXPECT_TRUE(ok) << "fault " << n << (told ? "" : " passed over") << "\n"
+                      << Describe(folders(p));
+      p.system.faults.FailAt(0);
+      ASSERT_EQ(p.Run(start.kind, bootstrap::kTypeLocal), 1) << "after fault " << n;
+      bool completes = folders(p) == after;
+      EXPECT_TRUE(completes) << "after fault " << n << "\n" << Describe(folders(p));
+      if (ok && completes)
+        ++survived;
+    }
+    std::printf("%s: %llu of %llu injected faults survived\n", start.name,
+                static_cast<unsigned long long>(survived), static_cast<unsigned long long>(total));
+    EXPECT_EQ(survived, total);
+  }
+}
+
+// A run that died (a power cut) in the middle of an upgrade left its journal and roll-back
+// folder: the next run puts the old files back before it looks at anything.
+TEST(CopyRun, ARunThatDiedIsPutBackByTheNext) {
+  Page p;
+  p.FullMedia();
+  WriteText(p.Host(L"C:\\ProKolv\\KOLVAR.EXE"), "program 1");
+  WriteText(p.Host(L"C:\\Date\\DATA\\FIRME.DB"), "the firm's books");
+  auto before = Snapshot(p.Host(L"C:\\ProKolv"));
+  {
+    // The run, stopped after its moves without a roll-back: the transaction is left as a
+    // power cut would leave it.
+    MachineFiles& files = p.system.files;
+    auto* transaction = new WriteTransaction(files, {L"C:\\ProKolv", L"C:\\Date"});
+    auto file = transaction->Replace(L"C:\\ProKolv\\KOLVAR.EXE");
+    file->Write("program 2", 9);
+    file->Finish(DosDate(2024, 5, 1), DosTime(10, 0, 0), std::nullopt);
+    file.reset();
+    transaction->CreateFolders(L"C:\\ProKolv\\NOU\\SUB");
+    auto other = transaction->Replace(L"C:\\ProKolv\\NOU\\SUB\\A.DLL");
+    other->Write("half", 4);  // never finished
+    other.release();          // nor closed: the process is gone
+    (void)transaction;        // never destroyed
+  }
+  EXPECT_EQ(p.Read(L"C:\\ProKolv\\KOLVAR.EXE"), "program 2");
+  {
+    WriteTransaction next(p.system.files, {L"C:\\ProKolv", L"C:\\Date"});
+    EXPECT_EQ(next.RecoverEarlierRun(), 5u);
+  }
+  EXPECT_EQ(Snapshot(p.Host(L"C:\\ProKolv")), before) << Describe(Snapshot(p.Host(L"C:\\ProKolv")));
+  ASSERT_EQ(p.Run(CopyKind::kUpgrade, bootstrap::kTypeServer), 1);
+  EXPECT_EQ(p.Read(L"C:\\ProKolv\\KOLVAR.EXE"), "program 2");
 }
 
 // The media tool's join on a disk that fills up (a file size limit plays it): the join says
@@ -437,28 +632,60 @@ TEST(CopyRun, AFailedRunStopsAndCanBeRepeated) {
   } catch (const Error& e) {
     EXPECT_NE(e.message().find(L"DBDAT.ZIP"), std::wstring::npos) << e.what();
   }
-  // What was unpacked stays; the rest is not unpacked; the joined archives stay.
-  EXPECT_EQ(p.Read(L"C:\\ProKolv\\KOLVAR.EXE"), "program 2");
+  // Every archive is opened before the first write: nothing is unpacked; the joined
+  // archives stay.
+  EXPECT_FALSE(p.Exists(L"C:\\ProKolv\\KOLVAR.EXE"));
   EXPECT_EQ(p.Read(L"C:\\ProKolv\\MINE.TXT"), "user file");
-  EXPECT_FALSE(p.Exists(L"C:\\ProKolv\\bin\\help.hlp"));
+  EXPECT_TRUE(p.system.extracted.empty());
   EXPECT_EQ(p.JoinedArchives().size(), 6u);
 
   // Continue again, once the media are right, repeats the run from its start.
   p.Media("DBDAT", Zip({{"DATA/FIRME.DB", "sample firms"}}));
-  p.system.extracted.clear();
   ASSERT_EQ(p.Run(CopyKind::kNewInstall, bootstrap::kTypeLocal), 1);
   EXPECT_EQ(p.system.extracted.size(), 7u);
   EXPECT_EQ(p.Read(L"C:\\ProKolv\\bin\\help.hlp"), "help");
   EXPECT_EQ(p.Read(L"C:\\ProKolv\\MINE.TXT"), "user file");
   EXPECT_TRUE(p.JoinedArchives().empty());
 
-  // A damaged archive and an unusable program folder fail the same way.
-  std::string zip = Zip({{"TORNEVA.EXE", std::string(5000, 't')}});
-  zip[40] ^= 0x55;
+  // A damaged archive (its data found bad while unpacking) leaves the old version whole.
+  auto program = Snapshot(p.Host(L"C:\\ProKolv"));
+  std::string noise(5000, '\0');
+  uint32_t seed = 3;
+  for (char& c : noise)
+    c = static_cast<char>((seed = seed * 1664525u + 1013904223u) >> 24);
+  std::string zip = Zip({{"TORNEVA.EXE", noise}});
+  zip[100] ^= 0x55;  // in the member's data: found by its CRC, after other archives went in
   p.Media("TORNEVA", zip);
-  EXPECT_THROW(p.Run(CopyKind::kUpgrade, bootstrap::kTypeServer), ZipError);
+  try {
+    p.Run(CopyKind::kUpgrade, bootstrap::kTypeServer);
+    ADD_FAILURE() << "a damaged archive was taken";
+  } catch (const ZipError& e) {
+    EXPECT_NE(e.message().find(kUpgradeKeptText), std::wstring::npos) << e.what();
+  }
+  auto now = Snapshot(p.Host(L"C:\\ProKolv"));
+  for (auto it = now.begin(); it != now.end();)
+    it = it->first.size() > 4 && it->first.substr(it->first.size() - 4) == ".ZIP" ? now.erase(it)
+                                                                                  : ++it;
+  EXPECT_EQ(now, program) << Describe(now);
   p.state.ProposedProgramDir = L"C:\\Lipsa";
   EXPECT_THROW(p.Run(CopyKind::kUpgrade, bootstrap::kTypeServer), Error);
+}
+
+// A part the media list but that cannot be opened is an error naming it, never a missing
+// archive passed over.
+TEST(CopyRun, APartThatCannotBeOpenedIsAnError) {
+  Page p;
+  p.FullMedia();
+  fs::remove(p.Host(L"D:\\KIT\\HELP.2"));
+  // Listed, but the file behind the name cannot be opened.
+  fs::create_symlink(p.Host(L"D:\\KIT\\GONE"), p.Host(L"D:\\KIT\\HELP.2"));
+  try {
+    p.Run(CopyKind::kUpgrade, bootstrap::kTypeServer);
+    ADD_FAILURE() << "an unreadable part was passed over";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.message().rfind(L"Nu pot deschide D:\\KIT\\HELP.2", 0), 0u) << e.what();
+  }
+  EXPECT_TRUE(p.system.extracted.empty());
 }
 
 }  // namespace

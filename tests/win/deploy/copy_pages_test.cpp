@@ -127,14 +127,14 @@ class SlowSystem : public WinCopySystem {
   };
 
  public:
-  void ExtractArchive(const std::wstring& archive,
-                      const std::wstring& destination,
-                      CopyView& view,
-                      UnzipCounter& counter,
-                      bool pump,
-                      const EntryFilter& filter) override {
+  void Unpack(const ZipArchive& archive,
+              ExtractTarget& target,
+              CopyView& view,
+              UnzipCounter& counter,
+              bool pump,
+              const EntryFilter& filter) override {
     SlowView slow(view);
-    WinCopySystem::ExtractArchive(archive, destination, slow, counter, pump, filter);
+    WinCopySystem::Unpack(archive, target, slow, counter, pump, filter);
   }
 };
 
@@ -298,10 +298,10 @@ TEST(CopyPages, LocalInstallationIntoTheRootOfAnotherDrive) {
   DeleteRegistryTree(HKEY_LOCAL_MACHINE, L"Software\\Borland");
 }
 
-// The disk fills up in the middle of the sample database: the error names the file, and
-// Continue once there is room again completes the sample instead of taking the half that
-// was written for the user's own database.
-TEST(CopyPages, ASampleDatabaseCutShortIsCompletedByContinue) {
+// The disk fills up in the middle of the sample database: the error names the file and says
+// that nothing changed, nothing of the run stays, and Continue once there is room again
+// installs the whole sample.
+TEST(CopyPages, ADiskFullInTheSampleDatabaseChangesNothingAndContinueCompletesIt) {
   TempFolder root(L"s");
   std::wstring media = root / L"KIT", program = root / L"ProKolv";
   WriteFile(media + L"\\DISK1", "");
@@ -343,16 +343,19 @@ TEST(CopyPages, ASampleDatabaseCutShortIsCompletedByContinue) {
                                  SystemMessage(ERROR_DISK_FULL)),
             std::wstring::npos)
       << kolvar::testing::Narrow(errors.texts[0]);
+  EXPECT_NE(errors.texts[0].find(kInstallKeptText), std::wstring::npos);
   EXPECT_TRUE(ReadFile(program + L"\\DATA\\OPERATOR.DB") == Noise(1000000, 9));
   EXPECT_EQ(ReadFile(program + L"\\DATA\\ZILE.DB"), "days");
   EXPECT_EQ(ReadFile(program + L"\\NEW\\DATA\\FIRME.DB"), "seed");
-  EXPECT_FALSE(FileExists(program + L"\\DBDAT.TMP"));
+  EXPECT_FALSE(DirectoryExists(program + L"\\" + kSampleStagingName));
+  EXPECT_FALSE(DirectoryExists(program + L"\\" + kRollbackFolderName));
   EXPECT_TRUE(ListFiles(program, L"*.ZIP").empty());
   DeleteRegistryTree(HKEY_LOCAL_MACHINE, L"Software\\Borland");
 }
 
-// The old engine's warning, then a read-only file in the way: the error is shown, the page
-// stays with its buttons enabled, and Continue after the file was freed finishes the run.
+// A read-only file in the way is found before anything is written: the error is shown, the
+// page stays with its buttons enabled and nothing changed; Continue after the file was freed
+// shows the old engine's warning and finishes the run.
 TEST(CopyPages, OldEngineWarningAndAFailedCopyRepeated) {
   TempFolder root(L"o");
   std::wstring media = root / L"KIT", program = root / L"ProKolv";
@@ -370,18 +373,17 @@ TEST(CopyPages, OldEngineWarningAndAFailedCopyRepeated) {
 
   HWND window = page->Handle();
   int warnings = 0;
-  bool errorSeen = false, reopened = false;
+  bool errorSeen = false, reopened = false, nothingWritten = false;
   UserScript user([&] {
     CloseWhenDone closer(*page, window);
     ASSERT_TRUE(kolvar::testing::WaitForWindow(window));
     for (int visit = 0; visit < 2; ++visit) {
       kolvar::testing::ClickControl(*page->BNext);
-      HWND warning = kolvar::testing::WaitForTitled(L"EROARE !", 20000);
+      HWND warning = visit == 1 ? kolvar::testing::WaitForTitled(L"EROARE !", 20000) : nullptr;
       if (warning) {
         ++warnings;
         ::Sleep(150);
-        if (visit == 0)
-          Shoot(warning, L"copy-page-old-engine.png");
+        Shoot(warning, L"copy-page-old-engine.png");
         kolvar::testing::PressKey(VK_RETURN);
       }
       if (visit == 1)
@@ -390,6 +392,7 @@ TEST(CopyPages, OldEngineWarningAndAFailedCopyRepeated) {
       if (!box)
         return;
       errorSeen = true;
+      nothingWritten = !FileExists(program + L"\\KOLVAR.EXE");
       ::Sleep(150);
       kolvar::testing::SaveArtifact(kolvar::testing::CaptureScreen(RECT{0, 0, 1024, 768}),
                                     L"copy-page-error.png");
@@ -401,8 +404,9 @@ TEST(CopyPages, OldEngineWarningAndAFailedCopyRepeated) {
     }
   });
   EXPECT_EQ(page->ShowModal(), 1);
-  EXPECT_EQ(warnings, 2);
+  EXPECT_EQ(warnings, 1);
   EXPECT_TRUE(errorSeen);
+  EXPECT_TRUE(nothingWritten);
   EXPECT_TRUE(reopened);
   EXPECT_EQ(toolkit::MessageHeading, L"PENTRU CONTINUARE");
   EXPECT_EQ(ReadFile(readOnly), "help 2");
@@ -465,6 +469,7 @@ TEST(CopyPages, FloppiesCancelAndADamagedArchive) {
   std::string broken = exe;
   broken[broken.size() / 2] ^= 0x5A;
   PutArchive(media, L"EXE", broken);
+  PutArchive(media, L"HELP", help);
   Prepare(bootstrap::kTypeClient, media, program, root / L"Date", L"5");
   RecordedErrors errors;
   EXPECT_EQ(ContinueOrAbandonAtAnError(errors), 2);
@@ -472,6 +477,10 @@ TEST(CopyPages, FloppiesCancelAndADamagedArchive) {
   EXPECT_NE(errors.texts[0].find(L"EXE.ZIP"), std::wstring::npos)
       << kolvar::testing::Narrow(errors.texts[0]);
   EXPECT_TRUE(FileExists(program + L"\\EXE.ZIP"));
+  // Nothing of the run stays: the damage was found while unpacking, after the help had gone in.
+  EXPECT_FALSE(FileExists(program + L"\\KOLVAR.EXE"));
+  EXPECT_FALSE(DirectoryExists(program + L"\\HELP"));
+  EXPECT_FALSE(DirectoryExists(program + L"\\" + kRollbackFolderName));
   EmptyFolder(L"A:");
 }
 

@@ -273,7 +273,9 @@ TEST(DeployWin, AssemblesFromFloppiesChangedAtThePrompt) {
 
 // A full disk reads as a full disk, with the file it happened to: never as damaged media. The
 // partial file goes; what was finished before it stays.
-TEST(DeployWin, AFullDiskIsReportedWithTheFileAndLeavesNoPartialFile) {
+// A full disk while joining or unpacking is reported with the file's name; the file being
+// replaced keeps its previous bytes and no partial file is left.
+TEST(DeployWin, AFullDiskIsReportedWithTheFileAndLeavesThePreviousBytes) {
   const std::wstring diskFull = SystemMessage(ERROR_DISK_FULL);
   Media m = MakeMedia(1, 1000000);
   for (bool silent : {false, true}) {
@@ -310,7 +312,8 @@ TEST(DeployWin, AFullDiskIsReportedWithTheFileAndLeavesNoPartialFile) {
             << Narrow(e.message());
       }
     }
-    EXPECT_FALSE(FileExists(program / L"out\\KOLVAR.EXE"));
+    EXPECT_EQ(ReadFile(program / L"out\\KOLVAR.EXE"), "the previous version");
+    EXPECT_TRUE(ListFiles(program / L"out", L"*.~KV").empty());
   }
 }
 
