@@ -10,6 +10,9 @@
 //   RAPORT.TARZIU                            half a second after a step returns, one more
 //                                            report comes ("Raport tarziu"), from a timer
 //   RAPORT.LENT                              each report is followed by 150 ms of work
+//   SCHIMBA.TABELE                           before a step raises its exception, it
+//                                            rewrites FIRME.DB and adds NOU.DB, as a step
+//                                            broken off half-way leaves a database
 #include <windows.h>
 
 #include <cstring>
@@ -164,6 +167,10 @@ void RunStep(const Step& step) {
   }
   Report(L"Baza de date: " + folder);
   if (switched(step.exceptionFile)) {
+    if (switched(L"SCHIMBA.TABELE")) {
+      kolvar::WriteFileBytes(kolvar::JoinPath(folder, L"FIRME.DB"), "half converted");
+      kolvar::WriteFileBytes(kolvar::JoinPath(folder, L"NOU.DB"), "added by the step");
+    }
     AppendToLog(folder, std::string(step.logName) + ": exceptie");
     g_lastStepOk = false;
     ::RaiseException(kStepExceptionCode, EXCEPTION_NONCONTINUABLE, 0, nullptr);

@@ -13,6 +13,7 @@ std::wstring UpgradeLibraryPath(const std::wstring& folder) {
 
 bool UpgradeLibrary::Bind(const std::wstring& folder) {
   Release();
+  folder_ = folder;
   std::wstring path = UpgradeLibraryPath(folder);
   if (path.size() > kMaxUpgradeLibraryPath)
     return false;

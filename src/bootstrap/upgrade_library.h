@@ -23,6 +23,8 @@ class UpgradeLibrary {
   // Releases the library; the entry points are null afterwards.
   void Release() noexcept;
   bool bound() const noexcept { return library_.loaded(); }
+  // The folder of the last Bind, for binding the same library again after a release.
+  const std::wstring& folder() const noexcept { return folder_; }
 
   GetAliasPathProc GetAliasPath = nullptr;
   CheckExclusiveProc CheckExclusive = nullptr;
@@ -35,6 +37,7 @@ class UpgradeLibrary {
 
  private:
   Library library_;
+  std::wstring folder_;
 };
 
 // The process-wide binding, used by the pages.

@@ -1,12 +1,19 @@
 #include "dbupgrade/upgrade_page.h"
 
+#include "bootstrap/engine_session.h"
 #include "bootstrap/install_state.h"
 #include "bootstrap/upgrade_library.h"
+#include "dbupgrade/database_copy.h"
 #include "dbupgrade/upgrade_report.h"
+#include "deploy/copy_run.h"
+#include "deploy/win_files.h"
 #include "pages/task_line.h"
+#include "platform/files.h"
 #include "platform/foreign_call.h"
 #include "platform/install_log.h"
 #include "platform/text.h"
+#include "toolkit/application.h"
+#include "toolkit/msg_dialog.h"
 
 namespace kolvar::dbupgrade {
 
@@ -122,7 +129,14 @@ void TUpgData::BNextClick(TControl*) {
       {Ck3, Lk3, BConst, library.DoConstUpgrade, L"DoConstUpgrade"},
   };
   TFmtLabel* running = nullptr;
+  std::wstring copyFolder;
   try {
+    if ((Ck1->Checked() || Ck2->Checked() || Ck3->Checked()) && !CopyDatabase(copyFolder)) {
+      SetModalResult(mrNone);
+      SetButtonsEnabled(true);
+      L1->Hide();
+      return;
+    }
     CallGuarded(L"SetReportProc", [&] { library.SetReportProc(&UpgradeReport); });
     for (const Step& step : steps) {
       std::wstring event = L"database step " + std::wstring(step.name);
@@ -161,11 +175,100 @@ void TUpgData::BNextClick(TControl*) {
     LogEvent(L"database upgrade broken off by an error");
     SetModalResult(mrNone);
     SetButtonsEnabled(true);
-    throw;
+    if (copyFolder.empty())
+      throw;
+    // The general error report first, then the way back.
+    Application().HandleException();
+    OfferRestore(copyFolder);
+    return;
   }
   L1->Hide();
   L1->Repaint();
   SetModalResult(mrOk);
+}
+
+bool TUpgData::CopyDatabase(std::wstring& copyFolder) {
+  const std::wstring& dataDir = bootstrap::State().DataDir;
+  if (dataDir.empty() || !DirectoryExists(FolderWithoutTrailingBackslash(dataDir)))
+    return true;
+  deploy::WinFileSystem files;
+  std::vector<DatabaseItem> items = ListDatabase(files, dataDir, deploy::ProgramFilesOfThisRun);
+  std::optional<deploy::VolumeSpace> space = files.Space(dataDir);
+  uint64_t needed = BytesNeeded(items, space ? space->cluster : 4096);
+  if (space && needed > space->free) {
+    std::wstring text = L"Nu este destul loc pe discul " + space->volume +
+                        L" pentru copia bazei de date:\rsunt necesari " +
+                        DecimalText(static_cast<long long>(deploy::MegabytesUp(needed))) +
+                        L" MB, sunt liberi " +
+                        DecimalText(static_cast<long long>(space->free >> 20)) +
+                        L" MB.\rContinuati actualizarea fara copie?";
+    int answer = ShowMsgDialog(text, L"", mtConfirmation, TAlignment::taCenter,
+                               MsgDlgMask(mbYes) | MsgDlgMask(mbNo), mbNo);
+    LogEvent(L"database copy: " + DecimalText(static_cast<long long>(needed)) + L" bytes needed, " +
+             DecimalText(static_cast<long long>(space->free)) + L" free; " +
+             (answer == mrYes ? L"the steps run without a copy" : L"page kept"));
+    return answer == mrYes;
+  }
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  copyFolder = IncludeTrailingBackslash(dataDir) +
+               CopyFolderName(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+  // A copy is never written over: one made in the same second gets a number.
+  std::wstring base = copyFolder;
+  for (int n = 2; DirectoryExists(copyFolder); ++n)
+    copyFolder = base + L" (" + DecimalText(n) + L")";
+  uint32_t started = LogClock();
+  int shown = -1;
+  CopyResult result;
+  try {
+    result = dbupgrade::CopyDatabase(files, dataDir, items, copyFolder, [&](int percent) {
+      if (percent == shown)
+        return;
+      shown = percent;
+      L1->SetCaption(L"Copie a bazei de date: " + DecimalText(percent) + L"%");
+      L1->Repaint();
+      Application().ProcessMessages();
+    });
+  } catch (const Error& error) {
+    LogEvent(L"database copy into " + copyFolder + L" failed, nothing ran: " + error.message());
+    copyFolder.clear();
+    throw;
+  }
+  LogEvent(L"database copy: " + copyFolder + L", " +
+           CountText(static_cast<long long>(result.files), L"file", L"files") + L", " +
+           DecimalText(static_cast<long long>(result.bytes)) + L" bytes, " +
+           DecimalText(LogClock() - started) + L" ms");
+  return true;
+}
+
+void TUpgData::OfferRestore(const std::wstring& copyFolder) {
+  int answer = ShowMsgDialog(
+      L"Actualizarea bazei de date nu s-a terminat.\r"
+      L"Puneti inapoi baza de date copiata inainte de actualizare?",
+      L"", mtConfirmation, TAlignment::taCenter, MsgDlgMask(mbYes) | MsgDlgMask(mbNo), mbYes);
+  if (answer != mrYes) {
+    LogEvent(L"database copy kept in " + copyFolder + L", not put back");
+    return;
+  }
+  // The library and the engine may hold the tables open: both let go before the files are
+  // replaced, and come back for another try.
+  bootstrap::UpgradeLibrary& library = bootstrap::BoundUpgradeLibrary();
+  std::wstring libraryFolder = library.folder();
+  library.Release();
+  bootstrap::StopDatabaseEngine();
+  uint32_t started = LogClock();
+  deploy::WinFileSystem files;
+  std::wstring failure;
+  bool whole = RestoreDatabase(files, bootstrap::State().DataDir, copyFolder,
+                               deploy::ProgramFilesOfThisRun, failure);
+  LogEvent(L"database put back from " + copyFolder + (whole ? L" in " : L" in part, after ") +
+           DecimalText(LogClock() - started) + L" ms" + (whole ? L"" : L": " + failure));
+  if (!library.Bind(libraryFolder))
+    LogEvent(L"UPGRADE.DLL could not be bound again from \"" + libraryFolder + L"\"");
+  if (!whole)
+    ShowMsgDialog(L"Baza de date nu a putut fi pusa inapoi in intregime:\r" + failure +
+                      L"\rCopia se afla in " + copyFolder,
+                  L"", mtError, TAlignment::taCenter, MsgDlgMask(mbOK), mbOK);
 }
 
 void TUpgData::BStructClick(TControl*) {

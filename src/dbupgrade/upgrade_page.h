@@ -58,6 +58,13 @@ class TUpgData : public pages::TWizardPage {
   toolkit::TPanel* MakeStepPanel(const wchar_t* name, const wchar_t* caption, int row);
   toolkit::TActiveCheckBox* MakeStepBox(const wchar_t* name, int row);
   void SetButtonsEnabled(bool enabled);
+  // The copy of the database before the first step: false when the user chose to keep the
+  // page (no room for the copy, and no to going on without one); `copyFolder` stays empty
+  // when the steps run without a copy. Throws Error when the copy failed (none is left).
+  bool CopyDatabase(std::wstring& copyFolder);
+  // After a step broke off: asks whether to put the copy back and does it, with the library
+  // unloaded and the engine's session ended while the files are replaced.
+  void OfferRestore(const std::wstring& copyFolder);
 };
 
 }  // namespace kolvar::dbupgrade

@@ -10,6 +10,7 @@ using bootstrap::TDestType;
 
 bool OldEngineFound = false;
 bool ProgramArchiveFlag = false;
+std::vector<std::wstring> ProgramFilesOfThisRun;
 
 std::optional<std::wstring> EngineDestination(CopySystem& system, CopyView& view) {
   EngineRegistration engine = system.ReadEngineRegistration();
@@ -90,8 +91,13 @@ bool CopyRun::HasDatabase() {
 }
 
 void CopyRun::Open(Step& step) {
-  step.source = system_.OpenArchive(step.archive);
-  step.zip = std::make_unique<ZipArchive>(*step.source, step.archive, system_.Oem());
+  try {
+    step.source = system_.OpenArchive(step.archive);
+    step.zip = std::make_unique<ZipArchive>(*step.source, step.archive, system_.Oem());
+  } catch (const Error& error) {
+    LogEvent(L"opening " + step.archive + L" failed, nothing written: " + error.message());
+    throw;
+  }
 }
 
 std::vector<CopyRun::Step> CopyRun::PlanNewInstall() {
@@ -180,6 +186,7 @@ std::vector<CopyRun::Step> CopyRun::PlanUpgrade() {
 void CopyRun::Check(const std::vector<Step>& steps) {
   FileSystem& files = system_.Files();
   std::vector<PlannedFile> plan;
+  ProgramFilesOfThisRun.clear();
   for (const Step& step : steps) {
     // What the seed clean-up will move away must not be held open either.
     if (step.clearSeed)
@@ -196,8 +203,11 @@ void CopyRun::Check(const std::vector<Step>& steps) {
       if (entry.isDirectory() || (step.filter && !step.filter(entry)))
         continue;
       std::optional<std::wstring> relative = SafeRelativePath(entry.name);
-      if (relative && !relative->empty())
+      if (relative && !relative->empty()) {
         plan.push_back({JoinPath(step.destination, *relative), entry.uncompressedSize});
+        if (step.program)
+          ProgramFilesOfThisRun.push_back(plan.back().path);
+      }
     }
   }
   WriteCheck check = CheckBeforeWriting(files, plan);
@@ -234,9 +244,7 @@ void CopyRun::MoveSampleIntoPlace(const std::wstring& staging,
   }
 }
 
-void CopyRun::Unzip(Step& step, WriteTransaction& transaction, FileSystem& files) {
-  uint32_t started = LogClock();
-  std::wstring destination = step.destination;
+void CopyRun::UnpackStep(Step& step, WriteTransaction& transaction, FileSystem& files) {
   if (step.sample) {
     std::wstring staging = state_.DataDir + kSampleStagingName;
     transaction.CreateScratchFolder(staging);
@@ -250,8 +258,20 @@ void CopyRun::Unzip(Step& step, WriteTransaction& transaction, FileSystem& files
     }
     transaction.DeleteScratchFolder(staging);
   } else {
-    TransactionTarget target(transaction, destination);
+    TransactionTarget target(transaction, step.destination);
     system_.Unpack(*step.zip, target, view_, counter_, kind_ == CopyKind::kUpgrade, step.filter);
+  }
+}
+
+void CopyRun::Unzip(Step& step, WriteTransaction& transaction, FileSystem& files) {
+  uint32_t started = LogClock();
+  std::wstring destination = step.destination;
+  try {
+    UnpackStep(step, transaction, files);
+  } catch (const Error& error) {
+    LogEvent(L"unpacking " + step.archive + L" into \"" + destination + L"\" failed after " +
+             DecimalText(LogClock() - started) + L" ms: " + error.message());
+    throw;
   }
   size_t taken = 0, leftOut = 0;
   uint64_t bytes = 0;

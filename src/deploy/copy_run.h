@@ -60,6 +60,9 @@ class CopySystem {
 extern bool OldEngineFound;
 // Whether the archive being unpacked by the upgrade belongs to the program folder.
 extern bool ProgramArchiveFlag;
+// The full paths of the files the program archives of the last copy run wrote: where the data
+// folder is the program folder, they are not part of the firm's database.
+extern std::vector<std::wstring> ProgramFilesOfThisRun;
 
 // The sample database is unpacked into this folder below the data folder and moved into
 // place only once it is whole, and only when there is no database there at that moment.
@@ -142,7 +145,9 @@ class CopyRun {
   std::vector<Step> PlanUpgrade();
   void Open(Step& step);
   void Check(const std::vector<Step>& steps);
+  // Unpacks one archive through the transaction, logging it; UnpackStep does the work.
   void Unzip(Step& step, WriteTransaction& transaction, FileSystem& files);
+  void UnpackStep(Step& step, WriteTransaction& transaction, FileSystem& files);
   void MoveSampleIntoPlace(const std::wstring& staging,
                            const std::wstring& relative,
                            WriteTransaction& transaction,

@@ -64,6 +64,11 @@ void FaultInjection::Delete(const std::wstring& path) {
   inner_.Delete(path);
 }
 
+void FaultInjection::CopyFile(const std::wstring& from, const std::wstring& to) {
+  Step(L"Nu pot copia " + from + L" in " + to);
+  inner_.CopyFile(from, to);
+}
+
 void FaultInjection::SetAttributes(const std::wstring& path, uint32_t attributes) {
   Step(L"Nu pot seta atributele fisierului " + path);
   inner_.SetAttributes(path, attributes);

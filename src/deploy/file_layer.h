@@ -24,6 +24,7 @@ inline constexpr uint32_t kAttrNormal = 0x80;
 struct FolderItem {
   std::wstring name;
   uint32_t attributes = 0;  // FILE_ATTRIBUTE_* values
+  uint64_t size = 0;        // of a file
   bool IsFolder() const { return (attributes & kAttrDirectory) != 0; }
 };
 
@@ -59,6 +60,9 @@ class FileSystem {
   virtual void Move(const std::wstring& from, const std::wstring& to) = 0;
   // Deletes a file.
   virtual void Delete(const std::wstring& path) = 0;
+  // Copies a file with its times and attributes to `to`, a new file of ours (replaced when it
+  // is there).
+  virtual void CopyFile(const std::wstring& from, const std::wstring& to) = 0;
   virtual void SetAttributes(const std::wstring& path, uint32_t attributes) = 0;
   // The whole contents of a small file of ours; nullopt when it cannot be read.
   virtual std::optional<std::string> ReadSmallFile(const std::wstring& path) = 0;
@@ -96,6 +100,7 @@ class FaultInjection : public FileSystem {
   std::unique_ptr<OutputFile> CreateFile(const std::wstring& path) override;
   void Move(const std::wstring& from, const std::wstring& to) override;
   void Delete(const std::wstring& path) override;
+  void CopyFile(const std::wstring& from, const std::wstring& to) override;
   void SetAttributes(const std::wstring& path, uint32_t attributes) override;
   std::optional<std::string> ReadSmallFile(const std::wstring& path) override {
     return inner_.ReadSmallFile(path);

@@ -157,7 +157,8 @@ std::vector<FolderItem> NativeFileSystem::List(const std::wstring& folder) {
     if (::lstat((host + "/" + name).c_str(), &st) != 0)
       continue;
     uint32_t attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : (st.st_mode & 0222) ? 0x20 : 0x21;
-    items.push_back({Utf8ToWide(name), attributes});
+    items.push_back({Utf8ToWide(name), attributes,
+                     S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size)});
   }
   ::closedir(dir);
   return items;
@@ -195,6 +196,54 @@ void NativeFileSystem::Move(const std::wstring& from, const std::wstring& to) {
 void NativeFileSystem::Delete(const std::wstring& path) {
   if (::unlink(Map(path).c_str()) != 0)
     throw Error(SystemText("Nu pot sterge " + WideToUtf8(path), errno));
+}
+
+void NativeFileSystem::CopyFile(const std::wstring& from, const std::wstring& to) {
+  std::string source = Map(from), target = Map(to);
+  int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0)
+    throw Error(SystemText("Nu pot copia " + WideToUtf8(from), errno));
+  struct stat st;
+  ::fstat(in, &st);
+  ::unlink(target.c_str());
+  int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (out < 0) {
+    int error = errno;
+    ::close(in);
+    throw Error(SystemText("Nu pot copia " + WideToUtf8(from) + " in " + WideToUtf8(to), error));
+  }
+  char buffer[65536];
+  int error = 0;
+  for (;;) {
+    ssize_t n = ::read(in, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      error = errno;
+    if (n <= 0)
+      break;
+    for (ssize_t done = 0; done < n && !error;) {
+      ssize_t w = ::write(out, buffer + done, static_cast<size_t>(n - done));
+      if (w < 0 && errno == EINTR)
+        continue;
+      if (w <= 0)
+        error = w < 0 ? errno : ENOSPC;
+      else
+        done += w;
+    }
+    if (error)
+      break;
+  }
+  struct timespec times[2] = {st.st_atim, st.st_mtim};
+  ::futimens(out, times);
+  ::fchmod(out, st.st_mode & 07777);
+  if (::close(out) != 0 && !error)
+    error = errno;
+  ::close(in);
+  if (error) {
+    ::unlink(target.c_str());
+    throw Error(SystemText("Nu pot copia " + WideToUtf8(from) + " in " + WideToUtf8(to), error));
+  }
 }
 
 void NativeFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {

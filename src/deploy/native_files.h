@@ -38,6 +38,7 @@ class NativeFileSystem : public FileSystem {
   std::unique_ptr<OutputFile> CreateFile(const std::wstring& path) override;
   void Move(const std::wstring& from, const std::wstring& to) override;
   void Delete(const std::wstring& path) override;
+  void CopyFile(const std::wstring& from, const std::wstring& to) override;
   void SetAttributes(const std::wstring& path, uint32_t attributes) override;
   std::optional<std::string> ReadSmallFile(const std::wstring& path) override;
   WriteAccess CheckWriteAccess(const std::wstring& path, std::wstring& reason) override;

@@ -116,7 +116,8 @@ std::vector<FolderItem> WinFileSystem::List(const std::wstring& folder) {
   do {
     std::wstring name = data.cFileName;
     if (name != L"." && name != L"..")
-      items.push_back({std::move(name), data.dwFileAttributes});
+      items.push_back({std::move(name), data.dwFileAttributes,
+                       (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
   } while (::FindNextFileW(find.get(), &data));
   return items;
 }
@@ -153,6 +154,13 @@ void WinFileSystem::Move(const std::wstring& from, const std::wstring& to) {
 void WinFileSystem::Delete(const std::wstring& path) {
   if (!::DeleteFileW(path.c_str()))
     ThrowLastError(L"Nu pot sterge " + path);
+}
+
+void WinFileSystem::CopyFile(const std::wstring& from, const std::wstring& to) {
+  // A copy of ours from an earlier try may be read-only (it took its original's attributes).
+  ::SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!::CopyFileW(from.c_str(), to.c_str(), FALSE))
+    ThrowLastError(L"Nu pot copia " + from + L" in " + to);
 }
 
 void WinFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {

@@ -806,6 +806,15 @@ class Robot {
       std::string bytes = ReadFileBytes(w[1]);
       size_t cut = std::min<size_t>(bytes.size(), std::wcstoul(w[2].c_str(), nullptr, 10));
       WriteFileBytes(w[1], bytes.substr(0, bytes.size() - cut));
+    } else if (verb == L"damage") {
+      // Turns the bits of the byte in the middle of a file, as a bad sector or a bad copy
+      // would: an archive whose directory is whole but whose member data fail their check.
+      Need(w, 2, L"damage FILE");
+      std::string bytes = ReadFileBytes(w[1]);
+      if (bytes.empty())
+        throw Failure{L"damage: " + w[1] + L" is empty"};
+      bytes[bytes.size() / 2] = static_cast<char>(~bytes[bytes.size() / 2]);
+      WriteFileBytes(w[1], bytes);
     } else if (verb == L"find-private") {
       // The newest private folder the media run made in the temporary folder.
       std::wstring temp = variables_.at(L"TEMP"), newest;

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <map>
 #include <mutex>
 
 #include "bootstrap/install_state.h"
@@ -42,6 +43,33 @@ std::wstring AsReported(const std::wstring& text) {
   ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
   bytes.pop_back();
   return AnsiToWide(bytes);
+}
+
+// Every file below `root` with its bytes and attributes, by relative path.
+std::map<std::wstring, std::string> Tree(const std::wstring& root,
+                                         const std::wstring& relative = L"") {
+  std::map<std::wstring, std::string> tree;
+  WIN32_FIND_DATAW data;
+  std::wstring folder = relative.empty() ? root : root + L"\\" + relative;
+  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE)
+    return tree;
+  do {
+    std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..")
+      continue;
+    std::wstring path = relative.empty() ? name : relative + L"\\" + name;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      tree[path] = "<folder>";
+      auto inner = Tree(root, path);
+      tree.insert(inner.begin(), inner.end());
+    } else {
+      tree[path] = testing::ReadFile(root + L"\\" + path) + " attributes " +
+                   std::to_string(data.dwFileAttributes & 0x27);
+    }
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  return tree;
 }
 
 class UpgradePage : public ::testing::Test {
@@ -265,6 +293,83 @@ TEST_F(UpgradePage, AnExceptionOutOfAStepIsReportedAndThePageStaysOpen) {
             "Verificare structuri: reusit\r\nActualizare liste: exceptie\r\n"
             "Verificare structuri: reusit\r\nActualizare liste: reusit\r\n"
             "Actualizare constante: reusit\r\n");
+}
+
+// A step that changed the tables and then broke off: after the error report the page offers
+// the copy made before the first step; "Da" puts the database back byte for byte (the tables
+// the step added go too), "Nu" keeps the step's changes. The copy folder stays either way.
+TEST_F(UpgradePage, ABrokenStepOffersTheCopyMadeBeforeAndPutsItBack) {
+  for (bool putBack : {true, false}) {
+    SCOPED_TRACE(putBack ? "Da" : "Nu");
+    testing::WriteFile(data_ + L"\\FIRME.DB", "the firm's books");
+    testing::WriteFile(data_ + L"\\Firma 1\\Luna 3\\SOLDURI.DB", "the March balances");
+    ::SetFileAttributesW((data_ + L"\\Firma 1\\Luna 3\\SOLDURI.DB").c_str(),
+                         FILE_ATTRIBUTE_READONLY);
+    ::DeleteFileW((data_ + L"\\NOU.DB").c_str());
+    ::DeleteFileW((data_ + L"\\UPGRADE.LOG").c_str());
+    Switch(L"LISTE.EXC");
+    Switch(L"SCHIMBA.TABELE");
+    bootstrap::State().DataDir = folder_.path() + L"\\";
+    auto before = Tree(folder_.path());
+    ErrorReports errors;
+    auto page = CreateForm<TUpgData>();
+    TUpgData* p = page.get();
+    std::atomic<bool> asked{false};
+    UserScript user([&] {
+      ASSERT_TRUE(WaitForPage(*p));
+      ClickControl(*p->BNext);
+      ASSERT_TRUE(WaitUntil([&] { return !errors.Texts().empty(); }));
+      HWND question = testing::WaitForTitled(L"Confirmare...", 20000);
+      asked = question != nullptr;
+      if (question) {
+        testing::SaveArtifact(testing::CaptureScreen(RECT{0, 0, 1024, 768}),
+                              L"upgrade-put-back-question.png");
+        ::Sleep(200);
+        auto* form = dynamic_cast<TMForm*>(TWinControl::FromHandle(question));
+        TControl* button = form ? form->FindChild(putBack ? L"BtnDa" : L"BtnNu") : nullptr;
+        ASSERT_NE(button, nullptr);
+        ClickControl(*button);
+      }
+      ASSERT_TRUE(WaitUntil([&] { return p->BNext->Enabled(); }, 20000));
+      // Continue again, with the library bound again and the step mended, runs to the end.
+      ::DeleteFileW((data_ + L"\\LISTE.EXC").c_str());
+      ::DeleteFileW((data_ + L"\\SCHIMBA.TABELE").c_str());
+      ClickControl(*p->BNext);
+    });
+    EXPECT_EQ(mrOk, p->ShowModal());
+    EXPECT_TRUE(asked);
+    // Two copies, one for each Continue, neither written over the other.
+    std::vector<std::wstring> copies;
+    for (auto& [path, what] : Tree(folder_ / L"COPII"))
+      if (what == "<folder>" && path.find(L'\\') == std::wstring::npos)
+        copies.push_back(path);
+    ASSERT_EQ(copies.size(), 2u);
+    std::wstring copy = folder_ / L"COPII" + L"\\" + copies[0];
+    EXPECT_EQ(testing::ReadFile(copy + L"\\DATA\\FIRME.DB"), "the firm's books");
+    if (putBack) {
+      // What the second, whole run added: its log lines; nothing else differs.
+      auto after = Tree(folder_.path());
+      for (auto it = after.begin(); it != after.end();)
+        it = it->first.rfind(L"COPII", 0) == 0 || it->first == L"DATA\\UPGRADE.LOG" ||
+                     it->first == L"DATA\\LISTE.EXC" || it->first == L"DATA\\SCHIMBA.TABELE"
+                 ? after.erase(it)
+                 : ++it;
+      for (auto it = before.begin(); it != before.end();)
+        it = it->first == L"DATA\\LISTE.EXC" || it->first == L"DATA\\SCHIMBA.TABELE"
+                 ? before.erase(it)
+                 : ++it;
+      EXPECT_EQ(after, before);
+      EXPECT_EQ(testing::ReadFile(data_ + L"\\FIRME.DB"), "the firm's books");
+      EXPECT_FALSE(FileExists(data_ + L"\\NOU.DB"));
+    } else {
+      EXPECT_EQ(testing::ReadFile(data_ + L"\\FIRME.DB"), "half converted");
+      EXPECT_TRUE(FileExists(data_ + L"\\NOU.DB"));
+    }
+    ::SetFileAttributesW((data_ + L"\\Firma 1\\Luna 3\\SOLDURI.DB").c_str(), FILE_ATTRIBUTE_NORMAL);
+    testing::RemoveTree(folder_ / L"COPII");
+    bootstrap::State().DataDir.clear();
+    ASSERT_TRUE(bootstrap::BoundUpgradeLibrary().Bind(testing::DistFile(L"upgrade")));
+  }
 }
 
 }  // namespace
