@@ -3,6 +3,11 @@ file(SIZE ${FILE} size)
 math(EXPR kib "${size} / 1024")
 get_filename_component(name ${FILE} NAME)
 message(STATUS "${name}: ${size} bytes (${kib} KiB)")
-if(ENFORCE AND size GREATER 819200)
-  message(FATAL_ERROR "${name} is over 800 KB")
+# The budget while the write layer, the database copy and the fixed-place log are new; the
+# size work that follows brings the program to 650 KB and this limit to 700 KB.
+set(limit 851968)
+math(EXPR room "${limit} - ${size}")
+message(STATUS "${name}: ${room} bytes of room under the limit of ${limit}")
+if(ENFORCE AND size GREATER limit)
+  message(FATAL_ERROR "${name} is over 832 KB")
 endif()

@@ -97,14 +97,33 @@ void WriteMarker(const std::wstring& folder, const std::wstring& mediaDir) {
 }
 
 std::wstring RelaunchFromTemp(const std::wstring& exeDir) {
+  // The media run shows no window; its lines in the temporary folder's log are all there is
+  // to read when the copy never starts (a policy against programs there, an antivirus).
+  OpenMediaRunLog(exeDir, VersionFolderName(ProductVersion));
   std::wstring name = GuidToFolderName(NewGuidText().value_or(L""));
   std::wstring folder = PrivateFolderPath(TemporaryFolder(), name);
-  ForceDirectories(folder);
-  for (const auto& file : kCompanions)
-    CopyFileReplacing(exeDir + file.onMedia, folder + file.inPrivateFolder);
-  WriteMarker(folder, exeDir);
-  // Quoted: the temporary folder may hold blanks.
-  RunProgram(L"\"" + folder + kCopiedExe + L"\"", SW_SHOW, false);
+  bool made = ForceDirectories(folder);
+  LogEvent(L"media run: private folder " + folder + (made ? L" made" : L" could not be made"));
+  for (const auto& file : kCompanions) {
+    bool copied = CopyFileReplacing(exeDir + file.onMedia, folder + file.inPrivateFolder);
+    DWORD code = copied ? 0 : ::GetLastError();
+    LogEvent(L"media run: " + std::wstring(file.onMedia) +
+             (copied ? L" copied as " + std::wstring(file.inPrivateFolder)
+                     : L" not copied: " + SystemMessage(code)));
+  }
+  try {
+    WriteMarker(folder, exeDir);
+    // Quoted: the temporary folder may hold blanks.
+    std::wstring command = L"\"" + folder + kCopiedExe + L"\"";
+    LogEvent(L"media run: starting " + command);
+    RunProgram(command, SW_SHOW, false);
+    LogEvent(L"media run: the copy started");
+  } catch (const Error& error) {
+    LogEvent(L"media run: the copy did not start: " + error.message());
+    CloseInstallLog();
+    throw;
+  }
+  CloseInstallLog();
   return folder;
 }
 

@@ -10,6 +10,7 @@
 #include "deploy/win_files.h"
 #include "platform/files.h"
 #include "platform/install_log.h"
+#include "platform/install_log_file.h"
 #include "platform/text.h"
 #include "toolkit/application.h"
 #include "toolkit/form.h"
@@ -126,6 +127,10 @@ void RunWizard(const PageTable& pages) {
     LogEvent(PageMoveEvent(from, result, state.PageIndex));
   }
   LogEvent(EndEvent(lastPage, lastResult));
+  // An installation or upgrade that reached its end page leaves its log in the program folder
+  // too, where a supporter looks first.
+  if (lastPage == kEndPosition && lastResult != kResultQuit && !state.ProgramDir.empty())
+    AppendRunLogTo(IncludeTrailingBackslash(state.ProgramDir) + L"INSTKOLV.LOG");
 }
 
 }  // namespace kolvar::bootstrap

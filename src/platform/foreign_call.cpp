@@ -27,9 +27,21 @@ constexpr DWORD kUnwindFlags = 0x2 | 0x4 | 0x20 | 0x40;
 ForeignCallError::ForeignCallError(const wchar_t* what, unsigned long code, const void* address)
     : Error(FaultText(what, code, address)), code_(code), address_(address) {}
 
+int ForceNoSseForTests = 0;
+
+bool ProcessorHasSse() noexcept {
+  // Asked once: Windows XP runs on processors without SSE (Pentium II, K6-2, early Durons),
+  // where the SSE register's instructions fault.
+  static const bool sse = ::IsProcessorFeaturePresent(PF_XMMI_INSTRUCTIONS_AVAILABLE) != FALSE;
+  return sse && !ForceNoSseForTests;
+}
+
 FloatingPointState::FloatingPointState() noexcept {
   asm volatile("fnstcw %0" : "=m"(x87Control_));
-  asm volatile("stmxcsr %0" : "=m"(sseControl_));
+  hasSse_ = ProcessorHasSse();
+  sseControl_ = 0;
+  if (hasSse_)
+    asm volatile("stmxcsr %0" : "=m"(sseControl_));
 }
 
 namespace {
@@ -58,7 +70,8 @@ void FloatingPointState::Restore() const noexcept {
   // unmasked again; the status flags of the SSE register go with the settings put back.
   asm volatile("fnclex");
   asm volatile("fldcw %0" : : "m"(x87Control_));
-  asm volatile("ldmxcsr %0" : : "m"(sseControl_));
+  if (hasSse_)
+    asm volatile("ldmxcsr %0" : : "m"(sseControl_));
 }
 
 }  // namespace kolvar

@@ -27,11 +27,16 @@ class ForeignCallError : public Error {
   const void* address_;
 };
 
-// The floating-point unit's settings (the x87 control word and the SSE control and status
-// register): which exceptions are masked, the precision and the rounding. Foreign code may change
-// them (another language's start-up code unmasks exceptions and lowers the precision); every
-// guarded call and every library load puts back what was there before, so that our own
-// arithmetic keeps its results and never raises a floating-point exception.
+// Whether the processor has SSE and its control register (asked of Windows once).
+bool ProcessorHasSse() noexcept;
+// Non-zero: ProcessorHasSse says no, as on a processor without SSE (tests only).
+extern int ForceNoSseForTests;
+
+// The floating-point unit's settings (the x87 control word and, where the processor has SSE,
+// the SSE control and status register): which exceptions are masked, the precision and the
+// rounding. Foreign code may change them (another language's start-up code unmasks exceptions and
+// lowers the precision); every guarded call and every library load puts back what was there before,
+// so that our own arithmetic keeps its results and never raises a floating-point exception.
 class FloatingPointState {
  public:
   // Takes the current settings.
@@ -41,6 +46,7 @@ class FloatingPointState {
 
  private:
   unsigned short x87Control_;
+  bool hasSse_;
   unsigned int sseControl_;
 };
 

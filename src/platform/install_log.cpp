@@ -56,7 +56,18 @@ std::wstring LogHeaderLine(const LogHeader& h) {
          Padded(h.day, 2, L'0') + L' ' + Padded(h.hour, 2, L'0') + L':' +
          Padded(h.minute, 2, L'0') + L':' + Padded(h.second, 2, L'0') + L"  media " +
          h.mediaFolder + L"  KOLVAR " + h.programVersion + L"  Windows " + h.windowsVersion +
-         L"\r\n";
+         (h.machine.empty() ? L"" : L"  " + h.machine) + L"\r\n";
+}
+
+std::wstring MachineText(const MachineFacts& facts) {
+  std::wstring text = facts.windows64 ? L"64-bit Windows" : L"32-bit Windows";
+  text += facts.administrator ? L", administrator" : L", not administrator";
+  if (facts.elevated)
+    text += *facts.elevated ? L", elevated" : L", not elevated";
+  else
+    text += L", elevation unknown";
+  text += facts.sse ? L", SSE" : L", no SSE";
+  return text;
 }
 
 std::wstring LogCutLine(uint32_t ms, size_t limit) {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -40,7 +41,18 @@ struct LogHeader {
   std::wstring mediaFolder;
   std::wstring programVersion;
   std::wstring windowsVersion;
+  std::wstring machine;  // MachineText's words; left out when empty
 };
+
+// What a supporter asks first about the machine a run was on.
+struct MachineFacts {
+  bool windows64 = false;        // a 64-bit Windows (the program runs under WOW64)
+  bool administrator = false;    // the user is a member of Administrators
+  std::optional<bool> elevated;  // the process runs elevated; unknown before Vista
+  bool sse = false;              // the processor has SSE
+};
+// "64-bit Windows, administrator, elevated, SSE" and the like.
+std::wstring MachineText(const MachineFacts& facts);
 std::wstring LogHeaderLine(const LogHeader& header);
 
 // The line written in place of the events that would carry a run past its limit.

@@ -17,14 +17,6 @@ std::optional<RegistryKey> RegistryKey::Open(HKEY root, const std::wstring& path
   return RegistryKey(key);
 }
 
-RegistryKey RegistryKey::Create(HKEY root, const std::wstring& path) {
-  HKEY key = nullptr;
-  LONG result = ::RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
-  if (result != ERROR_SUCCESS) ThrowSystemError(static_cast<DWORD>(result), L"Registry " + path);
-  return RegistryKey(key);
-}
-
 bool RegistryKey::Exists(HKEY root, const std::wstring& path) {
   return Open(root, path).has_value();
 }
@@ -44,57 +36,16 @@ std::optional<std::wstring> RegistryKey::ReadString(const std::wstring& name) co
   return std::wstring(buffer.data());
 }
 
-std::optional<DWORD> RegistryKey::ReadDword(const std::wstring& name) const {
-  DWORD type = 0, value = 0, size = sizeof value;
-  if (::RegQueryValueExW(key_.get(), name.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
-      type != REG_DWORD)
-    return std::nullopt;
-  return value;
-}
-
-std::optional<DWORD> RegistryKey::ValueType(const std::wstring& name) const {
-  DWORD type = 0;
-  if (::RegQueryValueExW(key_.get(), name.c_str(), nullptr, &type, nullptr, nullptr) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  return type;
-}
-
 void RegistryKey::WriteString(const std::wstring& name, const std::wstring& value) {
   LONG result = ::RegSetValueExW(key_.get(), name.c_str(), 0, REG_SZ,
                                  reinterpret_cast<const BYTE*>(value.c_str()),
                                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  if (result != ERROR_SUCCESS) ThrowSystemError(static_cast<DWORD>(result), L"Registry " + name);
-}
-
-void RegistryKey::WriteDword(const std::wstring& name, DWORD value) {
-  LONG result = ::RegSetValueExW(key_.get(), name.c_str(), 0, REG_DWORD,
-                                 reinterpret_cast<const BYTE*>(&value), sizeof value);
-  if (result != ERROR_SUCCESS) ThrowSystemError(static_cast<DWORD>(result), L"Registry " + name);
+  if (result != ERROR_SUCCESS)
+    ThrowSystemError(static_cast<DWORD>(result), L"Registry " + name);
 }
 
 bool RegistryKey::DeleteValue(const std::wstring& name) {
   return ::RegDeleteValueW(key_.get(), name.c_str()) == ERROR_SUCCESS;
-}
-
-bool DeleteRegistryTree(HKEY root, const std::wstring& path) {
-  {
-    auto key = RegistryKey::Open(root, path, true);
-    if (!key) return false;
-    // Collect first: deleting while enumerating shifts the indexes.
-    std::vector<std::wstring> children;
-    wchar_t name[256];
-    for (DWORD i = 0;; ++i) {
-      DWORD length = 256;
-      if (::RegEnumKeyExW(key->get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-          ERROR_SUCCESS)
-        break;
-      children.emplace_back(name, length);
-    }
-    for (const auto& child : children) DeleteRegistryTree(root, path + L"\\" + child);
-  }
-  return ::RegDeleteKeyW(root, path.c_str()) == ERROR_SUCCESS;
 }
 
 }  // namespace kolvar

@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
-"""Checks a built Windows program: PE32 for i386, the GUI subsystem, imports only from DLLs
-that Windows itself ships, and (with --max-bytes) its size."""
+"""Checks a built Windows program: PE32 for i386, the GUI subsystem, operating system and
+subsystem versions XP accepts (at most 5.1), address space layout randomisation on and no
+opt-in to data execution prevention (the program hosts the database engine's and the upgrade
+library's old code, which the user could not exempt), imports only from DLLs that Windows
+itself ships, and (with --max-bytes) its size."""
 import argparse
 import struct
 import sys
@@ -45,6 +48,27 @@ def main():
     subsystem = struct.unpack_from("<H", data, opt + 68)[0]
     if subsystem != 2:
         fail(f"subsystem {subsystem}, not GUI")
+    os_version = struct.unpack_from("<HH", data, opt + 40)
+    subsystem_version = struct.unpack_from("<HH", data, opt + 48)
+    for what, version in (("operating system", os_version), ("subsystem", subsystem_version)):
+        if version > (5, 1):
+            fail(f"{what} version {version[0]}.{version[1]}: Windows XP refuses more than 5.1")
+    characteristics = struct.unpack_from("<H", data, opt + 70)[0]
+    if characteristics & 0x0100:
+        fail("marked NX_COMPAT: Windows would force data execution prevention on it")
+    if not characteristics & 0x0040:
+        fail("not marked DYNAMIC_BASE: address space layout randomisation is off")
+    # The version resource Explorer shows: the product's name and version, in Romanian.
+    for key, value in (("ProductName", "KOLVAR"), ("ProductVersion", "3200879.02"),
+                       ("FileDescription", "Instalarea si actualizarea programului KOLVAR")):
+        text = key.encode("utf-16-le") + b"\0\0"
+        at = data.find(text)
+        if at < 0:
+            fail(f"no version resource value {key}")
+        start = at + len(text)
+        start += (4 - start % 4) % 4  # values are aligned to 32 bits
+        if not data[start:].startswith((value + "\0").encode("utf-16-le")):
+            fail(f"version resource {key} is not {value!r}")
     try:
         names = list(read_imports(args.exe))
     except ValueError as error:
@@ -52,7 +76,8 @@ def main():
     foreign = [n for n in names if n not in SYSTEM_DLLS]
     if foreign:
         fail(f"imports from {', '.join(foreign)}")
-    print(f"OK: {args.exe}: PE32 i386 GUI, {len(data)} bytes, imports {', '.join(sorted(names))}")
+    print(f"OK: {args.exe}: PE32 i386 GUI {subsystem_version[0]}.{subsystem_version[1]}, "
+          f"DYNAMIC_BASE without NX_COMPAT, {len(data)} bytes, imports {', '.join(sorted(names))}")
 
 
 if __name__ == "__main__":

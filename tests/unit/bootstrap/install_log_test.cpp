@@ -75,6 +75,13 @@ TEST(LogHeaderLine, DateTimeMediaVersionAndWindows) {
   EXPECT_EQ(LogHeaderLine(kHeader),
             L"==== 2026-03-07 09:05:01  media D:\\  KOLVAR 3200879.02  Windows 5.1.2600 Service "
             L"Pack 3\r\n");
+  LogHeader withMachine = kHeader;
+  withMachine.machine = MachineText({true, true, false, true});
+  EXPECT_EQ(LogHeaderLine(withMachine),
+            L"==== 2026-03-07 09:05:01  media D:\\  KOLVAR 3200879.02  Windows 5.1.2600 Service "
+            L"Pack 3  64-bit Windows, administrator, not elevated, SSE\r\n");
+  EXPECT_EQ(MachineText({false, false, std::nullopt, false}),
+            L"32-bit Windows, not administrator, elevation unknown, no SSE");
 }
 
 TEST(RunLog, StopsAtItsLimitWithOneCutLine) {

@@ -108,5 +108,35 @@ TEST(CallGuarded, PassesResultsAndOurOwnExceptionsThrough) {
   }
 }
 
+// On a processor without SSE the guard never touches the SSE register (its instructions
+// fault there) and still puts back the x87 control word; with SSE it puts back both.
+TEST(FloatingPointGuard, WithoutSseOnlyTheX87WordIsPutBack) {
+  unsigned int sseBefore = 0, sseAfter = 0;
+  unsigned short x87Before = 0, x87After = 0;
+  asm volatile("stmxcsr %0" : "=m"(sseBefore));
+  asm volatile("fnstcw %0" : "=m"(x87Before));
+  for (int noSse : {0, 1}) {
+    SCOPED_TRACE(noSse ? "no SSE" : "SSE");
+    ForceNoSseForTests = noSse;
+    CallGuarded(L"Apel extern", [] {
+      // Foreign code changing both rounding modes.
+      unsigned int sse;
+      unsigned short x87;
+      asm volatile("stmxcsr %0" : "=m"(sse));
+      sse ^= 0x6000;
+      asm volatile("ldmxcsr %0" : : "m"(sse));
+      asm volatile("fnstcw %0" : "=m"(x87));
+      x87 ^= 0x0C00;
+      asm volatile("fldcw %0" : : "m"(x87));
+    });
+    asm volatile("stmxcsr %0" : "=m"(sseAfter));
+    asm volatile("fnstcw %0" : "=m"(x87After));
+    EXPECT_EQ(x87After, x87Before);
+    EXPECT_EQ(sseAfter, noSse ? (sseBefore ^ 0x6000) : sseBefore);
+    asm volatile("ldmxcsr %0" : : "m"(sseBefore));
+  }
+  ForceNoSseForTests = 0;
+}
+
 }  // namespace
 }  // namespace kolvar
