@@ -57,7 +57,8 @@ class RegionReader {
       return nullptr;
     if (bufferPos_ + size > buffer_.size()) {
       size_t keep = buffer_.size() - bufferPos_;
-      std::memmove(buffer_.data(), buffer_.data() + bufferPos_, keep);
+      if (keep)  // an empty buffer has no data to move, nor a pointer to give
+        std::memmove(buffer_.data(), buffer_.data() + bufferPos_, keep);
       uint64_t want = std::min<uint64_t>(kWindow - keep, remaining() - keep);
       buffer_.resize(keep + static_cast<size_t>(want));
       source_.ReadAt(pos_ + keep, buffer_.data() + keep, static_cast<size_t>(want));

@@ -399,6 +399,17 @@ TEST(CopyRun, EveryInjectedFaultLeavesTheFoldersAsTheyWere) {
          fs::permissions(p.Host(L"C:\\Date\\NEW\\FIRMA\\POZA.PNG"), fs::perms::owner_read);
        }},
   };
+  // The clean result is of another page made a moment earlier: its own files' times differ.
+  auto sameButTimes = [](const std::map<std::string, FileState>& a,
+                         const std::map<std::string, FileState>& b) {
+    if (a.size() != b.size())
+      return false;
+    for (auto i = a.begin(), j = b.begin(); i != a.end(); ++i, ++j)
+      if (i->first != j->first || i->second.folder != j->second.folder ||
+          i->second.content != j->second.content || i->second.readOnly != j->second.readOnly)
+        return false;
+    return true;
+  };
   for (const Start& start : starts) {
     SCOPED_TRACE(start.name);
     auto folders = [](Page& p) {
@@ -444,12 +455,12 @@ TEST(CopyRun, EveryInjectedFaultLeavesTheFoldersAsTheyWere) {
       }
       // A fault the run may pass over (the seed clean-up's, the commit's) still ends in the
       // clean result.
-      bool ok = told ? folders(p) == before : folders(p) == after;
+      bool ok = told ? folders(p) == before : sameButTimes(folders(p), after);
       EXPECT_TRUE(ok) << "fault " << n << (told ? "" : " passed over") << "\n"
                       << Describe(folders(p));
       p.system.faults.FailAt(0);
       ASSERT_EQ(p.Run(start.kind, bootstrap::kTypeLocal), 1) << "after fault " << n;
-      bool completes = folders(p) == after;
+      bool completes = sameButTimes(folders(p), after);
       EXPECT_TRUE(completes) << "after fault " << n << "\n" << Describe(folders(p));
       if (ok && completes)
         ++survived;
@@ -472,16 +483,20 @@ TEST(CopyRun, ARunThatDiedIsPutBackByTheNext) {
     // The run, stopped after its moves without a roll-back: the transaction is left as a
     // power cut would leave it.
     MachineFiles& files = p.system.files;
+    // Never destroyed (that would roll back, and after the test over a file layer that is
+    // gone), yet reachable from here: no leak is reported.
+    static auto* died = new std::vector<std::unique_ptr<WriteTransaction>>;
+    static auto* unfinished = new std::vector<std::unique_ptr<OutputFile>>;
     auto* transaction = new WriteTransaction(files, {L"C:\\ProKolv", L"C:\\Date"});
+    died->emplace_back(transaction);
     auto file = transaction->Replace(L"C:\\ProKolv\\KOLVAR.EXE");
     file->Write("program 2", 9);
     file->Finish(DosDate(2024, 5, 1), DosTime(10, 0, 0), std::nullopt);
     file.reset();
     transaction->CreateFolders(L"C:\\ProKolv\\NOU\\SUB");
     auto other = transaction->Replace(L"C:\\ProKolv\\NOU\\SUB\\A.DLL");
-    other->Write("half", 4);  // never finished
-    other.release();          // nor closed: the process is gone
-    (void)transaction;        // never destroyed
+    other->Write("half", 4);                  // never finished
+    unfinished->push_back(std::move(other));  // nor closed: the process is gone
   }
   EXPECT_EQ(p.Read(L"C:\\ProKolv\\KOLVAR.EXE"), "program 2");
   {

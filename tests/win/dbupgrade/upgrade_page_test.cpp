@@ -45,33 +45,6 @@ std::wstring AsReported(const std::wstring& text) {
   return AnsiToWide(bytes);
 }
 
-// Every file below `root` with its bytes and attributes, by relative path.
-std::map<std::wstring, std::string> Tree(const std::wstring& root,
-                                         const std::wstring& relative = L"") {
-  std::map<std::wstring, std::string> tree;
-  WIN32_FIND_DATAW data;
-  std::wstring folder = relative.empty() ? root : root + L"\\" + relative;
-  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE)
-    return tree;
-  do {
-    std::wstring name = data.cFileName;
-    if (name == L"." || name == L"..")
-      continue;
-    std::wstring path = relative.empty() ? name : relative + L"\\" + name;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      tree[path] = "<folder>";
-      auto inner = Tree(root, path);
-      tree.insert(inner.begin(), inner.end());
-    } else {
-      tree[path] = testing::ReadFile(root + L"\\" + path) + " attributes " +
-                   std::to_string(data.dwFileAttributes & 0x27);
-    }
-  } while (::FindNextFileW(find, &data));
-  ::FindClose(find);
-  return tree;
-}
-
 class UpgradePage : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -310,7 +283,7 @@ TEST_F(UpgradePage, ABrokenStepOffersTheCopyMadeBeforeAndPutsItBack) {
     Switch(L"LISTE.EXC");
     Switch(L"SCHIMBA.TABELE");
     bootstrap::State().DataDir = folder_.path() + L"\\";
-    auto before = Tree(folder_.path());
+    auto before = testing::FolderTree(folder_.path());
     ErrorReports errors;
     auto page = CreateForm<TUpgData>();
     TUpgData* p = page.get();
@@ -340,7 +313,7 @@ TEST_F(UpgradePage, ABrokenStepOffersTheCopyMadeBeforeAndPutsItBack) {
     EXPECT_TRUE(asked);
     // Two copies, one for each Continue, neither written over the other.
     std::vector<std::wstring> copies;
-    for (auto& [path, what] : Tree(folder_ / L"COPII"))
+    for (auto& [path, what] : testing::FolderTree(folder_ / L"COPII"))
       if (what == "<folder>" && path.find(L'\\') == std::wstring::npos)
         copies.push_back(path);
     ASSERT_EQ(copies.size(), 2u);
@@ -348,7 +321,7 @@ TEST_F(UpgradePage, ABrokenStepOffersTheCopyMadeBeforeAndPutsItBack) {
     EXPECT_EQ(testing::ReadFile(copy + L"\\DATA\\FIRME.DB"), "the firm's books");
     if (putBack) {
       // What the second, whole run added: its log lines; nothing else differs.
-      auto after = Tree(folder_.path());
+      auto after = testing::FolderTree(folder_.path());
       for (auto it = after.begin(); it != after.end();)
         it = it->first.rfind(L"COPII", 0) == 0 || it->first == L"DATA\\UPGRADE.LOG" ||
                      it->first == L"DATA\\LISTE.EXC" || it->first == L"DATA\\SCHIMBA.TABELE"

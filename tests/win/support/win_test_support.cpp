@@ -19,7 +19,9 @@ std::wstring EnvPath(const wchar_t* name) {
   return ExcludeTrailingBackslash(std::wstring(buffer, length));
 }
 
-std::wstring DistFile(const std::wstring& name) { return EnvPath(L"KOLVAR_DIST") + L"\\" + name; }
+std::wstring DistFile(const std::wstring& name) {
+  return EnvPath(L"KOLVAR_DIST") + L"\\" + name;
+}
 
 TempFolder::TempFolder(const std::wstring& hint) {
   static unsigned counter = 0;
@@ -27,7 +29,8 @@ TempFolder::TempFolder(const std::wstring& hint) {
   for (;;) {
     path_ = L"C:\\kolvar-tests\\" + hint + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
             std::to_wstring(++counter);
-    if (::CreateDirectoryW(path_.c_str(), nullptr)) break;
+    if (::CreateDirectoryW(path_.c_str(), nullptr))
+      break;
     if (::GetLastError() != ERROR_ALREADY_EXISTS) {
       ADD_FAILURE() << "cannot create " << Narrow(path_);
       break;
@@ -35,7 +38,9 @@ TempFolder::TempFolder(const std::wstring& hint) {
   }
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::~TempFolder() {
+  RemoveTree(path_);
+}
 
 void RemoveTree(const std::wstring& path) {
   WIN32_FIND_DATAW data;
@@ -43,7 +48,8 @@ void RemoveTree(const std::wstring& path) {
   if (find) {
     do {
       std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
+      if (name == L"." || name == L"..")
+        continue;
       std::wstring child = path + L"\\" + name;
       if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         RemoveTree(child);
@@ -59,7 +65,8 @@ std::vector<std::wstring> ListFolders(const std::wstring& folder) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
   ScopedFind find(::FindFirstFileW((ExcludeTrailingBackslash(folder) + L"\\*").c_str(), &data));
-  if (!find) return names;
+  if (!find)
+    return names;
   do {
     std::wstring name = data.cFileName;
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
@@ -107,20 +114,51 @@ void WaitForProcessesNamed(const std::wstring& exeName, DWORD timeoutMs) {
   std::vector<ScopedHandle> processes;
   {
     ScopedFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return;
+    if (!snapshot)
+      return;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL ok = ::Process32FirstW(snapshot.get(), &entry); ok;
          ok = ::Process32NextW(snapshot.get(), &entry)) {
       if (EqualsNoCaseAscii(entry.szExeFile, exeName)) {
         ScopedHandle process(::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
-        if (process) processes.push_back(std::move(process));
+        if (process)
+          processes.push_back(std::move(process));
       }
     }
   }
-  for (const auto& process : processes) ::WaitForSingleObject(process.get(), timeoutMs);
+  for (const auto& process : processes)
+    ::WaitForSingleObject(process.get(), timeoutMs);
 }
 
-std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
+std::string Narrow(const std::wstring& text) {
+  return WideToUtf8(text);
+}
+
+std::map<std::wstring, std::string> FolderTree(const std::wstring& root,
+                                               const std::wstring& relative) {
+  std::map<std::wstring, std::string> tree;
+  WIN32_FIND_DATAW data;
+  std::wstring folder = relative.empty() ? root : root + L"\\" + relative;
+  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE)
+    return tree;
+  do {
+    std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..")
+      continue;
+    std::wstring path = relative.empty() ? name : relative + L"\\" + name;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      tree[path] = "<folder>";
+      auto inner = FolderTree(root, path);
+      tree.insert(inner.begin(), inner.end());
+    } else {
+      tree[path] = ReadFile(root + L"\\" + path) + " attributes " +
+                   std::to_string(data.dwFileAttributes & 0x27);
+    }
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  return tree;
+}
 
 }  // namespace kolvar::testing

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ class TempFolder {
 
 // Removes a folder and everything in it.
 void RemoveTree(const std::wstring& path);
+// Every file and folder below `root` by relative path: a file's bytes and its read-only,
+// hidden, system and archive attributes, a folder as "<folder>".
+std::map<std::wstring, std::string> FolderTree(const std::wstring& root,
+                                               const std::wstring& relative = L"");
 // Names of the subfolders of `folder`.
 std::vector<std::wstring> ListFolders(const std::wstring& folder);
 // Writes `bytes` to `path`, creating parents. Fails the test on error.
