@@ -75,23 +75,6 @@ void CopyWhole(FileSystem& files, const std::wstring& from, const std::wstring& 
   }
 }
 
-void DeleteTree(FileSystem& files, const std::wstring& folder) noexcept {
-  try {
-    for (const FolderItem& item : files.List(folder)) {
-      std::wstring path = JoinPath(folder, item.name);
-      if (item.IsFolder()) {
-        DeleteTree(files, path);
-        continue;
-      }
-      if (item.attributes & kAttrReadOnly)
-        files.SetAttributes(path, kAttrNormal);
-      files.Delete(path);
-    }
-    files.RemoveFolder(folder);
-  } catch (...) {
-  }
-}
-
 }  // namespace
 
 std::vector<DatabaseItem> ListDatabase(FileSystem& files,
@@ -139,7 +122,7 @@ CopyResult CopyDatabase(FileSystem& files,
         progress(total ? static_cast<int>(result.bytes * 100 / total) : 100);
     }
   } catch (...) {
-    DeleteTree(files, copyFolder);
+    deploy::DeleteTree(files, copyFolder);
     throw;
   }
   return result;

@@ -31,6 +31,12 @@ std::optional<std::wstring> EngineDestination(CopySystem& system, CopyView& view
   return programFiles + kEngineFolders[2];
 }
 
+bool SeedFileMovedAway(const FolderItem& item, bool upgrade) {
+  // Read-only files stay, as the system's delete leaves them.
+  return !item.IsFolder() && !(item.attributes & kAttrReadOnly) &&
+         SeedEntryAction(item.name, item.attributes, upgrade) == SeedAction::kDelete;
+}
+
 void ClearSeedFolders(WriteTransaction& transaction,
                       FileSystem& files,
                       const std::wstring& dataDir,
@@ -47,7 +53,7 @@ void ClearSeedFolders(WriteTransaction& transaction,
           transaction.SetAttributes(path, kAttrNormal);
           break;
         case SeedAction::kDelete:
-          if (!item.IsFolder() && !(item.attributes & kAttrReadOnly))
+          if (SeedFileMovedAway(item, upgrade))
             transaction.Remove(path);
           break;
       }
@@ -193,8 +199,7 @@ void CopyRun::Check(const std::vector<Step>& steps) {
       for (const wchar_t* seed : kSeedFolders) {
         std::wstring folder = state_.DataDir + seed;
         for (const FolderItem& item : files.List(folder))
-          if (!item.IsFolder() && !(item.attributes & kAttrReadOnly) &&
-              SeedEntryAction(item.name, item.attributes, step.seedUpgrade) == SeedAction::kDelete)
+          if (SeedFileMovedAway(item, step.seedUpgrade))
             plan.push_back({folder + item.name, 0});
       }
     if (step.destination.empty())

@@ -74,6 +74,8 @@ inline constexpr const wchar_t* kUpgradeKeptText =
 inline constexpr const wchar_t* kInstallKeptText =
     L"Fisierele existente au ramas asa cum erau.\rApasati 'Continua' pentru a incerca din nou.";
 
+// Whether the seed clean-up moves `item` (an entry of a seed folder) away.
+bool SeedFileMovedAway(const FolderItem& item, bool upgrade);
 // Empties the seed folders below `dataDir` through `transaction`; the upgrade keeps
 // pictures, made writable. Read-only files are passed over, as the system's delete passes
 // over them; any other failure throws Error (the run is then rolled back).

@@ -159,6 +159,24 @@ std::vector<std::wstring> CreateFolderChain(FileSystem& files, const std::wstrin
   return missing;
 }
 
+void DeleteTree(FileSystem& files, const std::wstring& folder) noexcept {
+  try {
+    for (const FolderItem& item : files.List(folder)) {
+      std::wstring path = JoinPath(folder, item.name);
+      if (item.IsFolder()) {
+        DeleteTree(files, path);
+        continue;
+      }
+      if (item.attributes & kAttrReadOnly)
+        files.SetAttributes(path, kAttrNormal);
+      files.Delete(path);
+    }
+    if (files.Attributes(folder))
+      files.RemoveFolder(folder);
+  } catch (...) {
+  }
+}
+
 // --- the transaction --------------------------------------------------------------------------
 
 WriteTransaction::WriteTransaction(FileSystem& files, std::vector<std::wstring> roots)
@@ -283,21 +301,7 @@ void WriteTransaction::DeleteScratchFolder(const std::wstring& folder) noexcept 
 }
 
 void WriteTransaction::DeleteTree(const std::wstring& folder) noexcept {
-  try {
-    for (const FolderItem& item : files_.List(folder)) {
-      std::wstring path = JoinPath(folder, item.name);
-      if (item.IsFolder()) {
-        DeleteTree(path);
-      } else {
-        if (item.attributes & kAttrReadOnly)
-          files_.SetAttributes(path, kAttrNormal);
-        files_.Delete(path);
-      }
-    }
-    if (files_.Attributes(folder))
-      files_.RemoveFolder(folder);
-  } catch (...) {
-  }
+  deploy::DeleteTree(files_, folder);
 }
 
 void WriteTransaction::Undo(const Item& item) {

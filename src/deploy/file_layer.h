@@ -237,6 +237,8 @@ class ReplacingTarget : public ExtractTarget {
 // Creates `folder` and its missing parents through `files`; returns those it made, outermost
 // first.
 std::vector<std::wstring> CreateFolderChain(FileSystem& files, const std::wstring& folder);
+// Deletes `folder` with everything in it (read-only files too); failures are passed over.
+void DeleteTree(FileSystem& files, const std::wstring& folder) noexcept;
 
 // One file a run will write: its full path and size.
 struct PlannedFile {
