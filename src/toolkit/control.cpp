@@ -212,6 +212,8 @@ TControl::TControl(TWinControl* parent, std::wstring name)
 }
 
 TControl::~TControl() {
+  for (TWinControl* above = parent_; above; above = above->parent_)
+    above->ControlGoing(this);
   if (parent_) {
     auto& siblings = parent_->controls_;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());

@@ -330,6 +330,9 @@ class TWinControl : public TControl {
 
   virtual void DoEnter();
   virtual void DoExit();
+  // Called on every container above a control that is being destroyed, so that none keeps a
+  // pointer to it (a form's remembered focus).
+  virtual void ControlGoing(const TControl* going) {}
 
   HWND handle_ = nullptr;
 

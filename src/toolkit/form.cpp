@@ -238,6 +238,14 @@ void TMForm::ActiveControlChanged(TWinControl* control) {
   activeControl_ = control;
 }
 
+void TMForm::ControlGoing(const TControl* going) {
+  // A document view replaced while the form was hidden must not be focused when it comes back.
+  if (activeControl_ == going)
+    activeControl_ = nullptr;
+  if (FocusButton == going)
+    FocusButton = nullptr;
+}
+
 TWinControl* TMForm::FirstControl() {
   if (activeControl_ && activeControl_->CanFocus())
     return activeControl_;

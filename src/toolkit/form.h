@@ -165,6 +165,7 @@ class TMForm : public TWinControl {
   void CreateParams(TCreateParams& params) override;
   void HandleCreated() override;
   void VisibleChanged() override;
+  void ControlGoing(const TControl* going) override;
   // Styles of the window for the border settings.
   virtual void WindowStyles(DWORD& style, DWORD& exStyle) const;
 

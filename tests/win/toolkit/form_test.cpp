@@ -176,5 +176,24 @@ TEST(Form, OtherWindowsAreDisabledWhileAModalFormRuns) {
   EXPECT_TRUE(page->BCancel->Focused());
 }
 
+// A control replaced while its form is hidden (the instructions viewer loads a new document into
+// new views) must not be the one the form focuses when it is shown again.
+TEST(Form, AControlDestroyedWhileTheFormIsHiddenIsNotFocusedAgain) {
+  auto form = CreateForm<TestForm>();
+  auto* extra = new TEdit(form.get(), L"Extra");
+  extra->SetBounds(10, 40, 120, 21);
+  form->Show();
+  extra->SetFocus();
+  testing::PumpUntil([&] { return form->ActiveControl() == extra; }, 2000);
+  ASSERT_EQ(extra, form->ActiveControl());
+  form->Hide();
+  delete extra;
+  EXPECT_EQ(nullptr, form->ActiveControl());
+  form->Show();
+  testing::PumpUntil([&] { return form->Edit1->Focused(); }, 2000);
+  EXPECT_TRUE(form->Edit1->Focused());
+  form->Hide();
+}
+
 }  // namespace
 }  // namespace kolvar::toolkit
