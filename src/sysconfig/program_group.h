@@ -24,10 +24,13 @@ inline const std::vector<std::wstring>& ShellTopics() {
 // opens, sends `executeText` (8-bit text, its terminating zero included) in the text format
 // as one asynchronous execute transaction and closes the conversation without waiting for the
 // server. True when the text was handed to a server; what the server does with it is not known.
+// Each try at a conversation gives up after `tryLimitMs` (a window that does not answer the
+// broadcast that opens one), and is then taken for no answer.
 bool SendShellExecute(const std::wstring& service,
                       const std::vector<std::wstring>& topics,
                       const std::string& executeText,
-                      DWORD startWaitMs = 5000);
+                      DWORD startWaitMs = 5000,
+                      DWORD tryLimitMs = 10000);
 
 // Creates the suite's group with the items of the programs found in `testDir` (LUNARIS.EXE,
 // TORNEVA.EXE), their paths made from `programDir` as stored. When no server of `service`

@@ -17,6 +17,7 @@
 #include "recording_shell.h"
 #include "sysconfig/engine_config.h"
 #include "toolkit/application.h"
+#include "toolkit/msg_dialog.h"
 #include "ui_driver.h"
 
 namespace kolvar::sysconfig {
@@ -194,6 +195,32 @@ TEST_F(ConfigPage, AnEngineErrorStopsTheRunAndLeavesBackAndAbandon) {
   EXPECT_TRUE(cancelEnabled);
   EXPECT_TRUE(linesPending);
   EXPECT_EQ("<missing>", ReadFile(record_ + L"\\tools.txt"));
+}
+
+// A window of another program that never answers the shell's broadcast does not stop the page:
+// the program group gives up on it, the user hears of it once, and the page ends.
+TEST_F(ConfigPage, AWindowThatNeverAnswersDoesNotStopThePage) {
+  RegisteredEngine();
+  testing::NonAnsweringWindow busy;
+  auto page = CreateForm<TConfig>();
+  TConfig* p = page.get();
+  bool dialogSeen = false;
+  UserScript user([&] {
+    ASSERT_TRUE(WaitForPage(*p));
+    ClickControl(*p->BNext);
+    HWND dialog = testing::WaitForTitled(L"Eroare...", 60000);
+    ASSERT_NE(nullptr, dialog);
+    dialogSeen = true;
+    auto* form = dynamic_cast<TMessageForm*>(TWinControl::FromHandle(dialog));
+    ASSERT_NE(nullptr, form);
+    testing::Settle(dialog);
+    testing::SaveArtifact(testing::CaptureWindow(dialog), L"config-dde-no-answer.png");
+    ClickControl(*form->FirstDefaultButton());
+  });
+  EXPECT_EQ(mrOk, p->ShowModal());
+  EXPECT_TRUE(dialogSeen);
+  EXPECT_TRUE(busy.Received());
+  EXPECT_TRUE(TaskLineDone(p->BGROUP));
 }
 
 }  // namespace

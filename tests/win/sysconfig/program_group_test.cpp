@@ -135,6 +135,29 @@ TEST(ProgramGroup, StartsTheServerProgramWhenNoServerAnswers) {
             }));
 }
 
+// Opening a conversation is a broadcast to every top-level window; one that takes it and never
+// returns stops the try, which gives up in time and sends nothing later when the window answers.
+TEST(ProgramGroup, AWindowThatNeverAnswersTheBroadcastIsGivenUpOn) {
+  TempFolder programs{L"programs"};
+  Recorder recorder(L"empty", L"KolvarBusyShell");
+  recorder.Start();
+  DWORD spent = 0;
+  bool sent = true;
+  {
+    testing::NonAnsweringWindow busy;
+    DWORD start = ::GetTickCount();
+    sent = SendShellExecute(L"KolvarBusyShell", ShellTopics(), "[ShowGroup(\"ProKOLVAR\",8)]", 500,
+                            1500);
+    spent = ::GetTickCount() - start;
+    EXPECT_TRUE(busy.Received());
+  }
+  EXPECT_FALSE(sent);
+  EXPECT_LT(spent, 6000u);
+  // The window has answered: the try that was given up on must not reach the server now.
+  testing::PumpFor(1000);
+  EXPECT_EQ(recorder.Execute(1), "<missing>");
+}
+
 // Closes the folder windows the system shell opened (its show command opens the group), so
 // that they do not cover the windows of later tests.
 // A named function: a lambda does not take the system's calling convention on 32-bit x86.

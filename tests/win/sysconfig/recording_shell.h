@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <dde.h>
+
+#include <atomic>
 #include <string>
 
 #include "platform/files.h"
@@ -64,6 +67,62 @@ class Recorder {
   TempFolder folder_{L"dde"};
   EnvVar mode_, service_, record_;
   ScopedHandle process_;
+};
+
+// A top-level window on a thread of its own that takes the broadcast opening a DDE conversation
+// and does not return from it (a program busy inside its message handler) until this object
+// goes.
+class NonAnsweringWindow {
+ public:
+  NonAnsweringWindow() {
+    thread_.reset(::CreateThread(nullptr, 0, &Run, this, 0, nullptr));
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(ready_.get(), 10000));
+  }
+  ~NonAnsweringWindow() {
+    ::SetEvent(release_.get());
+    if (window_)
+      ::PostMessageW(window_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread_.get(), 10000));
+  }
+  NonAnsweringWindow(const NonAnsweringWindow&) = delete;
+  NonAnsweringWindow& operator=(const NonAnsweringWindow&) = delete;
+
+  bool Received() const { return received_; }
+
+ private:
+  static DWORD WINAPI Run(void* parameter) {
+    auto* self = static_cast<NonAnsweringWindow*>(parameter);
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &Proc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"KolvarNonAnswering";
+    ::RegisterClassW(&windowClass);
+    self->window_ = ::CreateWindowExW(0, windowClass.lpszClassName, L"Nu raspunde", WS_POPUP, 0, 0,
+                                      10, 10, nullptr, nullptr, windowClass.hInstance, nullptr);
+    ::SetWindowLongPtrW(self->window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    ::SetEvent(self->ready_.get());
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0)
+      ::DispatchMessageW(&message);
+    return 0;
+  }
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<NonAnsweringWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_DDE_INITIATE && self) {
+      self->received_ = true;
+      ::WaitForSingleObject(self->release_.get(), INFINITE);
+      return 0;
+    }
+    if (message == WM_DESTROY)
+      ::PostQuitMessage(0);
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+
+  ScopedHandle ready_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  ScopedHandle release_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  HWND window_ = nullptr;
+  std::atomic<bool> received_{false};
+  ScopedHandle thread_;
 };
 
 }  // namespace kolvar::testing
