@@ -271,6 +271,86 @@ TEST_F(UpgradePage, AnExceptionOutOfAStepIsReportedAndThePageStaysOpen) {
 // A step that changed the tables and then broke off: after the error report the page offers
 // the copy made before the first step; "Da" puts the database back byte for byte (the tables
 // the step added go too), "Nu" keeps the step's changes. The copy folder stays either way.
+// The captions of a dialog's labels, joined.
+std::wstring DialogText(TWinControl* root) {
+  std::wstring text;
+  for (TControl* c : root->Controls()) {
+    if (dynamic_cast<TLabel*>(c))
+      text += c->Caption() + L"\n";
+    if (c->IsWindowed())
+      text += DialogText(static_cast<TWinControl*>(c));
+  }
+  return text;
+}
+
+// A database on a real drive without room for its copy (R:, a 4 MB drive the test run mounts;
+// skipped where there is none): the question names the megabytes; No keeps the page and nothing
+// ran, Yes runs the steps without a copy.
+TEST_F(UpgradePage, ACopyWithoutRoomIsAskedForAndNoKeepsThePage) {
+  if (::GetDriveTypeW(L"R:\\") == DRIVE_NO_ROOT_DIR)
+    GTEST_SKIP() << "no size-limited drive R: here";
+  const std::wstring data = L"R:\\FIRMA\\DATA";
+  testing::RemoveTree(L"R:\\FIRMA");
+  ASSERT_TRUE(ForceDirectories(data));
+  testing::WriteFile(folder_ / L"IDAPI32.CFG",
+                     testing::AliasConfig("KOLVAR", "PARADOX", *WideToAnsiExact(data)));
+  machine_.Register(folder_ / L"IDAPI32.CFG");
+  std::string books(1800 * 1024, '\0');
+  for (size_t i = 0; i < books.size(); ++i)
+    books[i] = static_cast<char>(i * 7919 >> 5);
+  testing::WriteFile(data + L"\\FIRME.DB", books);
+  bootstrap::State().DataDir = L"R:\\FIRMA\\";
+  // Less than the 1.8 MB the copy needs stays free.
+  ULARGE_INTEGER free{};
+  ASSERT_TRUE(::GetDiskFreeSpaceExW(L"R:\\", &free, nullptr, nullptr));
+  ASSERT_GT(free.QuadPart, 1u << 20);
+  testing::WriteFile(L"R:\\umplutura.bin",
+                     std::string(static_cast<size_t>(free.QuadPart - (1u << 20)), 'x'));
+
+  ErrorReports errors;
+  auto page = CreateForm<TUpgData>();
+  TUpgData* p = page.get();
+  std::wstring question;
+  bool keptAfterNo = false, ranAfterNo = true;
+  UserScript user([&] {
+    ASSERT_TRUE(WaitForPage(*p));
+    for (const wchar_t* answer : {L"BtnNu", L"BtnDa"}) {
+      ClickControl(*p->BNext);
+      HWND dialog = testing::WaitForTitled(L"Confirmare...", 20000);
+      ASSERT_NE(dialog, nullptr);
+      auto* form = dynamic_cast<TMForm*>(TWinControl::FromHandle(dialog));
+      ASSERT_NE(form, nullptr);
+      question = DialogText(form);
+      ::Sleep(200);
+      if (answer == std::wstring(L"BtnNu"))
+        testing::SaveArtifact(testing::CaptureWindow(dialog), L"upgrade-copy-no-room.png");
+      TControl* button = form->FindChild(answer);
+      ASSERT_NE(button, nullptr);
+      ClickControl(*button);
+      if (answer == std::wstring(L"BtnNu")) {
+        ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(dialog) && p->BNext->Enabled(); }));
+        testing::PumpFor(300);
+        keptAfterNo = p->Visible();
+        ranAfterNo = FileExists(data + L"\\UPGRADE.LOG");
+      }
+    }
+  });
+  EXPECT_EQ(mrOk, p->ShowModal());
+  EXPECT_NE(question.find(L"Nu este destul loc pe discul R:\\ pentru copia bazei de date:"),
+            std::wstring::npos)
+      << testing::Narrow(question);
+  EXPECT_NE(question.find(L"sunt necesari 2 MB, sunt liberi 1 MB."), std::wstring::npos)
+      << testing::Narrow(question);
+  EXPECT_TRUE(keptAfterNo);
+  EXPECT_FALSE(ranAfterNo);
+  EXPECT_TRUE(errors.Texts().empty());
+  EXPECT_TRUE(Has(testing::ReadFile(data + L"\\UPGRADE.LOG"), "Actualizare constante: reusit"));
+  EXPECT_FALSE(DirectoryExists(L"R:\\FIRMA\\COPII"));
+  EXPECT_EQ(testing::ReadFile(data + L"\\FIRME.DB").size(), books.size());
+  DeleteFileForced(L"R:\\umplutura.bin");
+  testing::RemoveTree(L"R:\\FIRMA");
+}
+
 TEST_F(UpgradePage, ABrokenStepOffersTheCopyMadeBeforeAndPutsItBack) {
   for (bool putBack : {true, false}) {
     SCOPED_TRACE(putBack ? "Da" : "Nu");

@@ -552,6 +552,95 @@ TEST(CopyPages, UpgradeWhileTheProgramRuns) {
   DeleteRegistryTree(HKEY_LOCAL_MACHINE, L"Software\\Borland");
 }
 
+// Fills `drive` with a file of its own until `left` bytes stay free (written out: a memory file
+// system keeps no room for a file only made long).
+void FillDriveLeaving(const std::wstring& drive, uint64_t left, const std::wstring& filler) {
+  ULARGE_INTEGER free{};
+  ASSERT_TRUE(::GetDiskFreeSpaceExW(drive.c_str(), &free, nullptr, nullptr));
+  ASSERT_GT(free.QuadPart, left);
+  std::string block(256 * 1024, 'x');
+  HANDLE file = ::CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  for (uint64_t rest = free.QuadPart - left; rest > 0;) {
+    DWORD take = static_cast<DWORD>(std::min<uint64_t>(rest, block.size())), written = 0;
+    if (!::WriteFile(file, block.data(), take, &written, nullptr) || written == 0)
+      break;
+    rest -= written;
+  }
+  ::CloseHandle(file);
+}
+
+// An upgrade onto a real drive with too little room (Q:, a 4 MB drive the test run mounts;
+// skipped where there is none): the check before the first write refuses it and names the
+// drive, nothing on it changed; Continue once room was made completes the upgrade.
+TEST(CopyPages, AnUpgradeOnADriveWithoutRoomIsRefusedBeforeTheFirstWrite) {
+  if (::GetDriveTypeW(L"Q:\\") == DRIVE_NO_ROOT_DIR)
+    GTEST_SKIP() << "no size-limited drive Q: here";
+  TempFolder root(L"q");
+  std::wstring media = root / L"KIT", program = L"Q:\\ProKolv", data = L"Q:\\Date";
+  EmptyFolder(L"Q:");
+  WriteFile(media + L"\\DISK1", "");
+  Files exe{{"KOLVAR.EXE", "program 2"}};
+  for (int i = 0; i < 2; ++i)
+    exe["bin/module" + std::to_string(i) + ".dll"] = Noise(400000, i + 1);
+  PutArchive(media, L"EXE", Zip(exe));
+  PutArchive(media, L"DBNEW", Zip({{"NEW/DATA/FIRME.DB", "seed 2"}}));
+  Prepare(bootstrap::kTypeServer, media, program + L"\\", data, L"5.01");
+  State().DiskCount = 1;
+  WriteFile(program + L"\\KOLVAR.EXE", "program 1");
+  WriteFile(data + L"\\DATA\\FIRME.DB", "working database");
+  WriteFile(data + L"\\NEW\\DATA\\FIRME.DB", "seed 1");
+  // The joined archives and the unpacked modules need some 1.6 MB; 1 MB is left.
+  const std::wstring filler = L"Q:\\umplutura.bin";
+  FillDriveLeaving(L"Q:\\", 1 << 20, filler);
+  // The run's own joined archives may wait on the drive for the next Continue.
+  auto drive = [] {
+    auto tree = kolvar::testing::FolderTree(L"Q:\\");
+    for (auto it = tree.begin(); it != tree.end();)
+      it = it->first.size() > 4 && it->first.substr(it->first.size() - 4) == L".ZIP"
+               ? tree.erase(it)
+               : ++it;
+    return tree;
+  };
+  auto before = drive();
+  RecordedErrors errors;
+
+  bool unchanged = false, repeated = false;
+  int result = 0;
+  {
+    auto page = toolkit::CreateForm<TUpgCopy>();
+    HWND window = page->Handle();
+    UserScript user([&] {
+      CloseWhenDone closer(*page, window);
+      ASSERT_TRUE(kolvar::testing::WaitForWindow(window));
+      kolvar::testing::ClickControl(*page->BNext);
+      if (!kolvar::testing::WaitUntil(
+              [&] { return !errors.texts.empty() && page->BNext->Enabled(); }, 20000))
+        return;
+      unchanged = drive() == before;
+      DeleteFileForced(filler);
+      repeated = true;
+      kolvar::testing::ClickControl(*page->BNext);
+    });
+    result = page->ShowModal();
+  }
+  EXPECT_EQ(result, 1);
+  EXPECT_TRUE(repeated);
+  EXPECT_TRUE(unchanged);
+  ASSERT_EQ(errors.texts.size(), 1u);
+  EXPECT_EQ(errors.texts[0].find(L"Nu este destul loc pe discul Q:\\"), 0u)
+      << kolvar::testing::Narrow(errors.texts[0]);
+  EXPECT_NE(errors.texts[0].find(L"Nu a fost scris nici un fisier."), std::wstring::npos);
+  EXPECT_EQ(ReadFile(program + L"\\KOLVAR.EXE"), "program 2");
+  EXPECT_EQ(ReadFile(program + L"\\bin\\module1.dll"), Noise(400000, 2));
+  EXPECT_EQ(ReadFile(data + L"\\DATA\\FIRME.DB"), "working database");
+  EXPECT_EQ(ReadFile(data + L"\\NEW\\DATA\\FIRME.DB"), "seed 2");
+  EXPECT_TRUE(ListFiles(program, L"*.ZIP").empty());
+  EmptyFolder(L"Q:");
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, L"Software\\Borland");
+}
+
 // The copy run under Windows' own file system with its file layer failing at a sample of its
 // changes, over a reinstallation and an upgrade of a suite with a firm's database: after each
 // fault the program and data folders are what they were and a run without the fault completes.
