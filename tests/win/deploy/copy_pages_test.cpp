@@ -642,8 +642,9 @@ TEST(CopyPages, AnUpgradeOnADriveWithoutRoomIsRefusedBeforeTheFirstWrite) {
 }
 
 // The copy run under Windows' own file system with its file layer failing at a sample of its
-// changes, over a reinstallation and an upgrade of a suite with a firm's database: after each
-// fault the program and data folders are what they were and a run without the fault completes.
+// changes, over a new installation into an empty folder, a reinstallation and an upgrade of a
+// suite with a firm's database: after each fault the program and data folders are what they
+// were and a run without the fault completes.
 TEST(CopyPages, InjectedFaultsUnderWindowsLeaveTheFoldersAsTheyWere) {
   class FaultySystem : public WinCopySystem {
    public:
@@ -659,8 +660,11 @@ TEST(CopyPages, InjectedFaultsUnderWindowsLeaveTheFoldersAsTheyWere) {
   PutArchive(media, L"DBDAT", Zip({{"DATA/FIRME.DB", "sample"}, {"DATA/OPERATOR.DB", "ops"}}));
   PutArchive(media, L"DBNEW", Zip({{"NEW/DATA/FIRME.DB", "seed 2"}, {"DATA/FIRME.DB", "empty"}}));
   PutArchive(media, L"HELP", Zip({{"HELP/KOLVAR.HLP", "help 2"}}));
+  bool installed = true;
   auto machine = [&] {
     RemoveTree(program);
+    if (!installed)
+      return;
     WriteFile(program + L"\\KOLVAR.EXE", "program 1");
     WriteFile(program + L"\\HELP\\KOLVAR.HLP", "help 1");
     WriteFile(program + L"\\DATA\\FIRME.DB", "the firm's books");
@@ -678,8 +682,17 @@ TEST(CopyPages, InjectedFaultsUnderWindowsLeaveTheFoldersAsTheyWere) {
                : ++it;
     return tree;
   };
-  for (CopyKind kind : {CopyKind::kNewInstall, CopyKind::kUpgrade}) {
-    SCOPED_TRACE(kind == CopyKind::kUpgrade ? "upgrade" : "reinstallation");
+  struct Machine {
+    const char* name;
+    CopyKind kind;
+    bool installed;
+  };
+  for (const Machine& m : {Machine{"new installation", CopyKind::kNewInstall, false},
+                           Machine{"reinstallation", CopyKind::kNewInstall, true},
+                           Machine{"upgrade", CopyKind::kUpgrade, true}}) {
+    SCOPED_TRACE(m.name);
+    const CopyKind kind = m.kind;
+    installed = m.installed;
     auto run = [&](uint64_t failAt, uint64_t* count) {
       Prepare(bootstrap::kTypeLocal, media, program, program, L"5.01");
       State().DiskCount = 1;
@@ -720,9 +733,8 @@ TEST(CopyPages, InjectedFaultsUnderWindowsLeaveTheFoldersAsTheyWere) {
       survived += same && completes;
     }
     std::printf("%s under Windows: %llu of %llu sampled faults (of %llu changes) survived\n",
-                kind == CopyKind::kUpgrade ? "upgrade" : "reinstallation",
-                static_cast<unsigned long long>(survived), static_cast<unsigned long long>(tried),
-                static_cast<unsigned long long>(total));
+                m.name, static_cast<unsigned long long>(survived),
+                static_cast<unsigned long long>(tried), static_cast<unsigned long long>(total));
   }
   DeleteRegistryTree(HKEY_LOCAL_MACHINE, L"Software\\Borland");
 }
