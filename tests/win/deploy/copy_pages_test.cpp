@@ -355,6 +355,47 @@ TEST(CopyPages, ADiskFullInTheSampleDatabaseChangesNothingAndContinueCompletesIt
   DeleteRegistryTree(HKEY_LOCAL_MACHINE, L"Software\\Borland");
 }
 
+// A firm's books moved into the folder beside a stray marker of an older run: a reinstallation
+// keeps them. Then a part another program holds open is an error naming it and the system's
+// reason, never an archive passed over, and the books stay.
+TEST(CopyPages, AStrayMarkerBesideTheBooksAndAPartHeldOpenByAnotherProgram) {
+  TempFolder root(L"m");
+  std::wstring media = root / L"KIT", program = root / L"ProKolv";
+  WriteFile(media + L"\\DISK1", "");
+  PutArchive(media, L"EXE", Zip({{"KOLVAR.EXE", "program 2"}}));
+  PutArchive(media, L"DBDAT", Zip({{"DATA/FIRME.DB", "sample"}, {"DATA/OPERATOR.DB", "ops"}}));
+  PutArchive(media, L"DBNEW", Zip({{"NEW/DATA/FIRME.DB", "seed"}}));
+  PutArchive(media, L"HELP", Zip({{"HELP/KOLVAR.HLP", "help"}}));
+  Prepare(bootstrap::kTypeLocal, media, program, program, L"5.01");
+  WriteFile(program + L"\\DATA\\FIRME.DB", "the firm's books");
+  WriteFile(program + L"\\DATA\\OPERATOR.DB", "the firm's operators");
+  WriteFile(program + L"\\DBDAT.TMP", "");
+  {
+    RecordedErrors errors;
+    EXPECT_EQ(ContinueOrAbandonAtAnError(errors), 1);
+    EXPECT_TRUE(errors.texts.empty()) << kolvar::testing::Narrow(errors.texts.front());
+  }
+  EXPECT_EQ(ReadFile(program + L"\\DATA\\FIRME.DB"), "the firm's books");
+  EXPECT_EQ(ReadFile(program + L"\\DATA\\OPERATOR.DB"), "the firm's operators");
+  EXPECT_EQ(ReadFile(program + L"\\KOLVAR.EXE"), "program 2");
+
+  std::wstring part = media + L"\\DBNEW.1";
+  HANDLE held = ::CreateFileW(part.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  Prepare(bootstrap::kTypeLocal, media, program, program, L"5.01");
+  RecordedErrors errors;
+  EXPECT_NE(ContinueOrAbandonAtAnError(errors), 1);
+  ::CloseHandle(held);
+  ASSERT_EQ(errors.texts.size(), 1u);
+  EXPECT_NE(errors.texts[0].find(L"Nu pot deschide " + part), std::wstring::npos)
+      << kolvar::testing::Narrow(errors.texts[0]);
+  EXPECT_NE(errors.texts[0].find(SystemMessage(ERROR_SHARING_VIOLATION)), std::wstring::npos)
+      << kolvar::testing::Narrow(errors.texts[0]);
+  EXPECT_EQ(ReadFile(program + L"\\DATA\\FIRME.DB"), "the firm's books");
+  EXPECT_EQ(ReadFile(program + L"\\NEW\\DATA\\FIRME.DB"), "seed");
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, L"Software\\Borland");
+}
+
 // A read-only file in the way is found before anything is written: the error is shown, the
 // page stays with its buttons enabled and nothing changed; Continue after the file was freed
 // shows the old engine's warning and finishes the run.
