@@ -110,7 +110,7 @@ function(kolvar_xp_program target)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     add_custom_command(TARGET ${target} POST_BUILD
       COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/product/check_xp_imports.py
-              --compiler ${CMAKE_CXX_COMPILER} $<TARGET_FILE:${target}>
+              $<TARGET_FILE:${target}>
       VERBATIM)
   endif()
 endfunction()

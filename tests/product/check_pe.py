@@ -70,7 +70,7 @@ def main():
         if not data[start:].startswith((value + "\0").encode("utf-16-le")):
             fail(f"version resource {key} is not {value!r}")
     try:
-        names = list(read_imports(args.exe))
+        names = sorted({dll for dll, _, _ in read_imports(args.exe)})
     except ValueError as error:
         fail(str(error))
     foreign = [n for n in names if n not in SYSTEM_DLLS]

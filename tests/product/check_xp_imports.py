@@ -1,47 +1,42 @@
 #!/usr/bin/env python3
-"""Fails when a Windows program imports a function that Windows XP SP3 lacks.
+"""Fails when a Windows program imports what 32-bit Windows XP SP3 does not export.
 
-    check_xp_imports.py --compiler i686-w64-mingw32-g++-posix FILE...
+    check_xp_imports.py FILE...
 
-XP's loader refuses a program with an unresolved import before any of its code runs, so one
-such import keeps the whole program from starting. The system DLLs' functions are judged by the
-Windows headers themselves: a probe that names every imported function is compiled with the
-headers set to XP (_WIN32_WINNT=0x0501), so their own version guards hide whatever came later.
-The C runtime (msvcrt.dll) is not declared by those headers; its imports are judged by the list
-below of what XP's msvcrt.dll lacks. A function the headers do not declare at all must be named
-in KNOWN_ON_XP (with where XP has it), so nothing unknown passes unseen."""
-import argparse
+XP's loader refuses a program with an unresolved import before any of its code runs, and a
+delay-loaded one fails at its first call, so one such import keeps the program from working.
+Every import is judged, by name or by ordinal, from the import table and from the delay-load
+table, against xp_exports.txt beside this script: what XP SP3 exports from each DLL, made by
+make_xp_exports.py from export tables that mark the Windows version of each export (never from
+the Windows headers, whose version guards let later functions through). An import from a DLL
+the list does not know fails too: add the DLL to make_xp_exports.py first. Exit status 1 when
+any file fails."""
 import os
-import re
 import struct
-import subprocess
 import sys
-import tempfile
 
-# Headers that declare the functions of the DLLs our programs may import.
-HEADERS = ["windows.h", "shellapi.h", "shlobj.h", "winnetwk.h", "ddeml.h", "commctrl.h",
-           "commdlg.h", "objbase.h", "mmsystem.h", "shlwapi.h", "winver.h", "uxtheme.h",
-           "tlhelp32.h"]
-LIBRARIES_JUDGED_BY_HEADERS = {
-    "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
-    "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "msimg32.dll", "shlwapi.dll", "version.dll",
-    "winmm.dll", "uxtheme.dll", "mpr.dll",
-}
-# Imports the headers leave undeclared (or declare only as macros) that XP SP3 does have.
-KNOWN_ON_XP = {
-    # kernel32.dll: declared only inside the interlocked intrinsics' macros on x86.
-    "InterlockedIncrement", "InterlockedDecrement", "InterlockedExchange",
-    "InterlockedCompareExchange", "InterlockedExchangeAdd",
-}
-# msvcrt.dll functions that came after XP's msvcrt.dll: the secure-CRT family (names ending
-# in "_s") and the 64-bit time and size functions added with Vista.
-CRT_AFTER_XP = re.compile(r"(_s$|^_(gmtime|localtime|mktime|time|ctime|difftime)32|"
-                          r"^_(aligned_msize|wcsnicmp_l|strtoi64_l|create_locale|free_locale)$|"
-                          r"^__p___argc$|^_get_(errno|doserrno|fmode|pgmptr|wpgmptr)$)")
+EXPORTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "xp_exports.txt")
+
+
+def read_exports(path=EXPORTS):
+    """{dll (lower case): (set of names, set of ordinals)} from xp_exports.txt."""
+    exports, names, ordinals = {}, None, None
+    for line in open(path, encoding="utf-8"):
+        line = line.strip()
+        if not line or line.startswith("#"):
+            continue
+        if line.startswith("["):
+            names, ordinals = set(), set()
+            exports[line[1:-1].lower()] = (names, ordinals)
+        elif line.startswith("ordinals:"):
+            ordinals.update(int(n) for n in line.split()[1:])
+        else:
+            names.update(line.split())
+    return exports
 
 
 def read_imports(path):
-    """{dll name (lower case): [function names]} of a PE32 or PE32+ file; ordinals as '#n'."""
+    """[(dll (lower case), name or ordinal, delay-loaded)] of a PE32 or PE32+ file."""
     data = open(path, "rb").read()
     pe = struct.unpack_from("<I", data, 0x3C)[0]
     if data[pe:pe + 4] != b"PE\0\0":
@@ -49,7 +44,10 @@ def read_imports(path):
     sections, opt_size = struct.unpack_from("<H", data, pe + 6)[0], struct.unpack_from("<H", data, pe + 20)[0]
     opt = pe + 24
     plus = struct.unpack_from("<H", data, opt)[0] == 0x20B
-    import_rva = struct.unpack_from("<I", data, opt + (112 if plus else 96) + 8)[0]
+    image_base = struct.unpack_from("<Q" if plus else "<I", data, opt + (24 if plus else 28))[0]
+    directories = opt + (112 if plus else 96)
+    import_rva = struct.unpack_from("<I", data, directories + 8 * 1)[0]
+    delay_rva = struct.unpack_from("<I", data, directories + 8 * 13)[0]
     table = opt + opt_size
     section_list = [struct.unpack_from("<8sIIII", data, table + 40 * i) for i in range(sections)]
 
@@ -62,71 +60,95 @@ def read_imports(path):
     def text(at):
         return data[at:data.index(b"\0", at)].decode("ascii")
 
-    imports = {}
-    if not import_rva:
-        return imports
-    at = offset(import_rva)
-    while True:
-        lookup, _, _, name_rva, thunks = struct.unpack_from("<IIIII", data, at)
-        if not any((lookup, name_rva, thunks)):
-            break
-        names = imports.setdefault(text(offset(name_rva)).lower(), [])
-        entry = offset(lookup or thunks)
+    def thunks(rva, bias=0):
         size, flag = (8, 1 << 63) if plus else (4, 1 << 31)
+        at, found = offset(rva), []
         while True:
-            value = struct.unpack_from("<Q" if plus else "<I", data, entry)[0]
+            value = struct.unpack_from("<Q" if plus else "<I", data, at)[0]
             if not value:
+                return found
+            if value & flag:
+                found.append(value & 0xFFFF)
+            else:
+                found.append(text(offset((value & 0x7FFFFFFF) - bias) + 2))
+            at += size
+
+    def delay_shaped(at):
+        """True when the 32 bytes at `at` read as a delay-load descriptor holding RVAs: a DLL's
+        name, and a name table whose first entry is an ordinal or an RVA of a hint and name."""
+        try:
+            _, name_rva, module_rva, iat_rva, names_rva = struct.unpack_from("<IIIII", data, at)
+            name = text(offset(name_rva))
+            offset(module_rva), offset(iat_rva)
+            first = struct.unpack_from("<Q" if plus else "<I", data, offset(names_rva))[0]
+            if not name.lower().endswith(".dll") or not first:
+                return False
+            return bool(first >> (63 if plus else 31)) or bool(text(offset(first) + 2))
+        except (ValueError, UnicodeDecodeError, struct.error):
+            return False
+
+    imports = []
+    if import_rva:
+        at = offset(import_rva)
+        while True:
+            lookup, _, _, name_rva, first_thunk = struct.unpack_from("<IIIII", data, at)
+            if not any((lookup, name_rva, first_thunk)):
                 break
-            names.append(f"#{value & 0xFFFF}" if value & flag else text(offset(value & 0x7FFFFFFF) + 2))
-            entry += size
-        at += 20
+            dll = text(offset(name_rva)).lower()
+            imports += [(dll, item, False) for item in thunks(lookup or first_thunk)]
+            at += 20
+    # The delay-load descriptors: those the directory entry lists, and those found by their
+    # shape, as GNU ld leaves the entry empty for the delay-load libraries of dlltool.
+    descriptors = []
+    if delay_rva:
+        at = offset(delay_rva)
+        while struct.unpack_from("<I", data, at + 4)[0]:
+            descriptors.append(at)
+            at += 32
+    for _, vsize, vaddr, rsize, raw in section_list:
+        at = data.find(b"\1\0\0\0", raw, raw + rsize)
+        while at != -1:
+            if (at - raw) % 4 == 0 and at not in descriptors and delay_shaped(at):
+                descriptors.append(at)
+            at = data.find(b"\1\0\0\0", at + 1, raw + rsize)
+    for at in descriptors:
+        attributes, name_rva, _, _, names_rva = struct.unpack_from("<IIIII", data, at)
+        bias = 0 if attributes & 1 else image_base  # an old-style table holds addresses
+        dll = text(offset(name_rva - bias)).lower()
+        imports += [(dll, item, True) for item in thunks(names_rva - bias, bias)]
     return imports
 
 
-def undeclared_on_xp(compiler, names):
-    """The names the Windows headers, set to XP, do not declare."""
-    with tempfile.TemporaryDirectory() as folder:
-        probe = os.path.join(folder, "probe.cpp")
-        with open(probe, "w") as out:
-            out.write("#define _WIN32_WINNT 0x0501\n#define WINVER 0x0501\n#define _WIN32_IE 0x0600\n")
-            out.write("#define NTDDI_VERSION 0x05010300\n")
-            out.writelines(f"#include <{h}>\n" for h in HEADERS)
-            out.write("void Probe() {\n")
-            out.writelines(f"  (void)&::{n};\n" for n in names)
-            out.write("}\n")
-        run = subprocess.run([compiler, "-fsyntax-only", "-fmax-errors=0", "-w", probe],
-                             capture_output=True, text=True, env=dict(os.environ, LC_ALL="C"))
-        missing = set(re.findall(r"'::(\w+)' has not been declared", run.stderr))
-        missing |= set(re.findall(r"'(\w+)' (?:was not declared|has not been declared)", run.stderr))
-        if run.returncode != 0 and not missing:
-            raise RuntimeError("the probe did not compile:\n" + run.stderr[-2000:])
-        return missing & set(names)
+def judge(imports, exports):
+    """(what XP lacks, DLLs the list does not know), each as sorted report texts."""
+    lacking, unknown = set(), set()
+    for dll, item, delayed in imports:
+        if dll not in exports:
+            unknown.add(dll)
+            continue
+        names, ordinals = exports[dll]
+        if item in (ordinals if isinstance(item, int) else names):
+            continue
+        what = f"ordinal {item}" if isinstance(item, int) else item
+        lacking.add(f"{what} ({dll}{', delay-loaded' if delayed else ''})")
+    return sorted(lacking), sorted(unknown)
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--compiler", required=True)
-    parser.add_argument("files", nargs="+")
-    args = parser.parse_args()
+    exports = read_exports()
     failed = False
-    for path in args.files:
+    for path in sys.argv[1:]:
         imports = read_imports(path)
-        judged = sorted({n for dll, names in imports.items() if dll in LIBRARIES_JUDGED_BY_HEADERS
-                         for n in names if not n.startswith("#")} - KNOWN_ON_XP)
-        missing = undeclared_on_xp(args.compiler, judged) if judged else set()
-        bad = [f"{n} ({dll})" for dll, names in imports.items() if dll in LIBRARIES_JUDGED_BY_HEADERS
-               for n in sorted(missing & set(names))]
-        bad += [f"{n} (msvcrt.dll)" for n in imports.get("msvcrt.dll", []) if CRT_AFTER_XP.search(n)]
-        unknown = sorted(set(imports) - LIBRARIES_JUDGED_BY_HEADERS - {"msvcrt.dll"})
+        lacking, unknown = judge(imports, exports)
         name = os.path.basename(path)
-        if bad:
-            failed = True
-            print(f"{name}: imports what Windows XP SP3 lacks: {', '.join(bad)}")
-        elif unknown:
-            print(f"{name}: XP check: functions of {', '.join(unknown)} not judged (not a system DLL)")
-        else:
-            count = sum(len(v) for v in imports.values())
-            print(f"{name}: all {count} imports exist on Windows XP SP3")
+        if lacking:
+            print(f"{name}: imports what Windows XP SP3 lacks: {', '.join(lacking)}")
+        if unknown:
+            print(f"{name}: imports from {', '.join(unknown)}, which the XP export list does not"
+                  " know (add to make_xp_exports.py)")
+        if not lacking and not unknown:
+            print(f"{name}: all {len(imports)} imports exist on Windows XP SP3")
+        failed |= bool(lacking or unknown)
     sys.exit(1 if failed else 0)
 
 
