@@ -11,6 +11,8 @@
 #include "platform/files.h"
 #include "platform/install_log.h"
 #include "platform/install_log_file.h"
+#include "platform/registry.h"
+#include "platform/system_error.h"
 #include "platform/text.h"
 #include "toolkit/application.h"
 #include "toolkit/form.h"
@@ -39,7 +41,31 @@ void PlaceOnScreen(toolkit::TMForm& page) {
   page.SetBounds(place.Left, place.Top, page.Width(), page.Height());
 }
 
+// The engine's registration writes under HKEY_LOCAL_MACHINE\SOFTWARE, and the program files go
+// where only administrators write. A limited user (XP, or a later Windows with UAC off) is told
+// here, before the first page and before anything is changed, rather than halfway through.
+bool MayInstall() {
+  DWORD result = WriteAccessResult(HKEY_LOCAL_MACHINE, L"SOFTWARE");
+  if (result == ERROR_SUCCESS)
+    return true;
+  LogEvent(L"stopped before the first page: HKEY_LOCAL_MACHINE\\SOFTWARE cannot be written (" +
+           SystemMessage(result) + L"); an administrator must run the installation");
+  ShowError(NoRightsText(), kNoRightsCaption, toolkit::mbCancel);
+  return false;
+}
+
 }  // namespace
+
+std::wstring NoRightsText() {
+  return L"Instalarea programului KOLVAR trebuie lansata\r"
+         L"de un administrator al acestui calculator.\r"
+         L"\r"
+         L"Contul cu care lucrati nu poate scrie in registrul\r"
+         L"sistemului (HKEY_LOCAL_MACHINE\\SOFTWARE),\r"
+         L"unde se inregistreaza motorul bazei de date.\r"
+         L"\r"
+         L"Nu s-a modificat nimic pe acest calculator.";
+}
 
 std::wstring MissingPageText(int position) {
   return L"Pagina " + DecimalText(position) + L" a instalarii lipseste din program.";
@@ -83,6 +109,11 @@ bool AskClientUpgrade() {
 
 void RunWizard(const PageTable& pages) {
   InstallState& state = State();
+  if (!MayInstall()) {
+    state.PageIndex = kStopPosition;
+    LogEvent(EndEvent(kStopPosition, 0));
+    return;
+  }
   state.UpgradeMode = DetectUpgradeMode();
   LogEvent(state.UpgradeMode ? L"upgrade mode: the alias KOLVAR opens, the suite is installed"
                              : L"new installation: the alias KOLVAR does not open");

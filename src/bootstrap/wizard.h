@@ -3,6 +3,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 
 namespace kolvar::toolkit {
 class TMForm;
@@ -21,7 +22,10 @@ using PageTable = std::array<PageFactory, 10>;
 // program entry, where every page subsystem is linked in.
 PageTable InstallerPages();
 
-// The wizard: decides between a new installation and an upgrade (State().UpgradeMode), handles
+// The wizard: first, when this process cannot write HKEY_LOCAL_MACHINE\SOFTWARE (where the
+// database engine is registered), says that an administrator must run the installation
+// (kNoRightsCaption, NoRightsText()), logs why and ends before anything is changed. Then it
+// decides between a new installation and an upgrade (State().UpgradeMode), handles
 // UPGRADE.ZIP, reads the installer configuration, binds the upgrade library in upgrade mode
 // (when that fails: "Nu am putut incarca UPGRADE.DLL" and no page), then shows the page of each
 // position in turn until the position reaches the stop marker. Each page window is created for
@@ -44,5 +48,9 @@ bool AskClientUpgrade();
 
 // The message shown for a position without a page.
 std::wstring MissingPageText(int position);
+
+// The message for a user who may not install: its caption and its text.
+inline constexpr wchar_t kNoRightsCaption[] = L"Drepturi insuficiente!";
+std::wstring NoRightsText();
 
 }  // namespace kolvar::bootstrap

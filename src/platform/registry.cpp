@@ -17,6 +17,17 @@ std::optional<RegistryKey> RegistryKey::Open(HKEY root, const std::wstring& path
   return RegistryKey(key);
 }
 
+bool DenyWriteAccessForTests = false;
+
+DWORD WriteAccessResult(HKEY root, const std::wstring& path) {
+  if (DenyWriteAccessForTests)
+    return ERROR_ACCESS_DENIED;
+  HKEY key = nullptr;
+  LONG result = ::RegOpenKeyExW(root, path.c_str(), 0, KEY_CREATE_SUB_KEY | KEY_SET_VALUE, &key);
+  ScopedKey opened(result == ERROR_SUCCESS ? key : nullptr);
+  return static_cast<DWORD>(result);
+}
+
 bool RegistryKey::Exists(HKEY root, const std::wstring& path) {
   return Open(root, path).has_value();
 }

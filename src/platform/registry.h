@@ -15,7 +15,8 @@ class RegistryKey {
  public:
   // Opens `root`\`path` for reading (and writing when `writable`); nullopt when it does not
   // exist or cannot be opened (GetLastError() set to the registry's result).
-  static std::optional<RegistryKey> Open(HKEY root, const std::wstring& path,
+  static std::optional<RegistryKey> Open(HKEY root,
+                                         const std::wstring& path,
                                          bool writable = false);
   // Opens or creates `root`\`path` for reading and writing. Throws SystemError on failure.
   static RegistryKey Create(HKEY root, const std::wstring& path);
@@ -44,5 +45,13 @@ class RegistryKey {
 
 // Deletes `root`\`path` with all its subkeys; false when it could not be deleted.
 bool DeleteRegistryTree(HKEY root, const std::wstring& path);
+
+// ERROR_SUCCESS when this process may create subkeys and set values under the existing key
+// `root`\`path`, else the registry's result (ERROR_ACCESS_DENIED for a limited user,
+// ERROR_FILE_NOT_FOUND for a missing key). The key is opened with that access and closed
+// again: nothing is written.
+DWORD WriteAccessResult(HKEY root, const std::wstring& path);
+// Tests set this to have WriteAccessResult answer ERROR_ACCESS_DENIED; the program never does.
+extern bool DenyWriteAccessForTests;
 
 }  // namespace kolvar

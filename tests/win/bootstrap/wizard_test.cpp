@@ -18,6 +18,8 @@
 #include "instructions_sight.h"
 #include "modal_end.h"
 #include "platform/files.h"
+#include "platform/install_log_file.h"
+#include "platform/registry.h"
 #include "sight.h"
 #include "toolkit/application.h"
 #include "toolkit/msg_dialog.h"
@@ -96,6 +98,55 @@ TEST_F(Wizard, APositionWithoutAPageEndsTheWizardWithAMessage) {
   EXPECT_EQ(VisitedPositions(), (std::vector<int>{0, 1}));
   EXPECT_EQ(State().PageIndex, 5);
   EXPECT_EQ(seen, MissingPageText(2));
+}
+
+// A user who may not write HKEY_LOCAL_MACHINE\SOFTWARE (the test forces the answer: Wine's
+// user may) hears it before any page and before anything changes; the log says why.
+TEST_F(Wizard, AUserWhoMayNotWriteTheMachineKeyIsToldBeforeAnythingChanges) {
+  kolvar::testing::WriteFile(folder_ / L"UPGRADE.ZIP", "left by the media run");
+  OpenInstallLog(folder_ / L"INSTKOLV.LOG", L"D:\\", L"3200879.02");
+  Background background;
+  struct DenyWriteAccess {
+    DenyWriteAccess() { DenyWriteAccessForTests = true; }
+    ~DenyWriteAccess() { DenyWriteAccessForTests = false; }
+  } deny;
+  std::wstring seen;
+  UserScript user([&] {
+    HWND dialog = kolvar::testing::WaitForTitled(kNoRightsCaption, 15000);
+    ::Sleep(300);
+    kolvar::testing::SaveArtifact(kolvar::testing::CaptureScreen({0, 0, 1024, 768}),
+                                  L"wizard-no-administrator-rights.png");
+    if (auto* form =
+            dynamic_cast<toolkit::TMessageForm*>(toolkit::TWinControl::FromHandle(dialog))) {
+      if (toolkit::TControl* label = form->FindChild(L"Message"))
+        seen = label->Caption();
+    }
+    kolvar::testing::PressKey(VK_RETURN);
+  });
+  // Should the message not come, the first page quits.
+  StartScript({2});
+  RunWizard(TestPages());
+  CloseInstallLog();
+  EXPECT_EQ(seen, NoRightsText());
+  EXPECT_TRUE(VisitedPositions().empty());
+  EXPECT_EQ(State().PageIndex, 5);
+  EXPECT_TRUE(FileExists(folder_ / L"UPGRADE.ZIP")) << "changed before the user was told";
+  std::string log = kolvar::testing::ReadFile(folder_ / L"INSTKOLV.LOG");
+  for (const char* line : {"stopped before the first page: HKEY_LOCAL_MACHINE\\SOFTWARE cannot be "
+                           "written",
+                           "an administrator must run the installation", "end: no page was shown"})
+    EXPECT_NE(log.find(line), std::string::npos) << line << "\nin the log:\n" << log;
+}
+
+// The probe itself: the machine key is writable for Wine's user, and asking about a key that
+// does not exist neither succeeds nor makes it.
+TEST(WriteAccess, OpensForWritingWithoutWritingAnything) {
+  EXPECT_EQ(WriteAccessResult(HKEY_LOCAL_MACHINE, L"SOFTWARE"), static_cast<DWORD>(ERROR_SUCCESS));
+  const wchar_t kMissing[] = L"Software\\KolvarWriteProbeTest\\Missing";
+  EXPECT_EQ(WriteAccessResult(HKEY_CURRENT_USER, kMissing),
+            static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(RegistryKey::Exists(HKEY_CURRENT_USER, kMissing));
+  EXPECT_FALSE(RegistryKey::Exists(HKEY_CURRENT_USER, L"Software\\KolvarWriteProbeTest"));
 }
 
 TEST_F(Wizard, TheInstructionsStayInSightWhenTheNextPageOpensAndAMessageComesAndGoes) {
