@@ -23,6 +23,43 @@ def fail(message):
     sys.exit(1)
 
 
+def group_icon_sizes(data, pe, opt):
+    """The (width, bits per pixel) of the images of the first icon group, read off the resource
+    directory; empty when there is none."""
+    sections = struct.unpack_from("<H", data, pe + 6)[0]
+    table = opt + struct.unpack_from("<H", data, pe + 20)[0]
+
+    def offset(rva):
+        for i in range(sections):
+            va, raw_size, raw = struct.unpack_from("<III", data, table + 40 * i + 12)
+            if va <= rva < va + max(raw_size, 1):
+                return raw + rva - va
+        raise ValueError(f"RVA 0x{rva:x} outside every section")
+
+    rsrc_rva = struct.unpack_from("<I", data, opt + 96 + 8 * 2)[0]
+    if not rsrc_rva:
+        return []
+    base = offset(rsrc_rva)
+
+    def entries(directory):
+        named, ids = struct.unpack_from("<HH", data, base + directory + 12)
+        for i in range(named + ids):
+            name, target = struct.unpack_from("<II", data, base + directory + 16 + 8 * i)
+            yield name, target
+
+    for name, target in entries(0):
+        if name == 14 and target & 0x80000000:  # the icon groups
+            _, inner = next(entries(target & 0x7FFFFFFF))
+            _, leaf = next(entries(inner & 0x7FFFFFFF))
+            rva, size = struct.unpack_from("<II", data, base + leaf)
+            group = offset(rva)
+            count = struct.unpack_from("<H", data, group + 4)[0]
+            return [(data[group + 6 + 14 * i] or 256,
+                     struct.unpack_from("<H", data, group + 6 + 14 * i + 6)[0])
+                    for i in range(count)]
+    return []
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("exe")
@@ -69,6 +106,11 @@ def main():
         start += (4 - start % 4) % 4  # values are aligned to 32 bits
         if not data[start:].startswith((value + "\0").encode("utf-16-le")):
             fail(f"version resource {key} is not {value!r}")
+    # The icon Explorer shows: 16, 32 and 48 pixels in 256 colours, the small one in true colour too.
+    icons = group_icon_sizes(data, pe, opt)
+    for wanted in ((16, 8), (32, 8), (48, 8), (16, 32)):
+        if wanted not in icons:
+            fail(f"no {wanted[0]}-pixel {wanted[1]}-bit image in the icon (has {icons})")
     try:
         names = sorted({dll for dll, _, _ in read_imports(args.exe)})
     except ValueError as error:
@@ -77,7 +119,7 @@ def main():
     if foreign:
         fail(f"imports from {', '.join(foreign)}")
     print(f"OK: {args.exe}: PE32 i386 GUI {subsystem_version[0]}.{subsystem_version[1]}, "
-          f"DYNAMIC_BASE without NX_COMPAT, {len(data)} bytes, imports {', '.join(sorted(names))}")
+          f"DYNAMIC_BASE without NX_COMPAT, icon {len(icons)} images, {len(data)} bytes, imports {', '.join(sorted(names))}")
 
 
 if __name__ == "__main__":
