@@ -1,15 +1,13 @@
 #!/usr/bin/env python3
-"""Functions of ours that a program carries only because their object's unwind tables name
-them.
+"""Functions a program would carry only because their object's unwind tables name them.
 
-    kept_for_unwinding.py MAP MAP_WITHOUT_UNWIND_TABLES [--top N]
+    kept_for_unwinding.py PLAIN_MAP MAP [--top N]
 
 The GNU linker for Windows drops unused sections (--gc-sections), but every function's record
-in its object's one .eh_frame section refers to it, so once an object is linked all of its
-functions stay. The second map is of the same link with .eh_frame and .gcc_except_table taken
-out of our objects (bench/size does that link): what the first keeps and the second drops is
-reached by nothing but its unwind record. Moving it into an object of its own, or deleting it
-when nothing calls it at all, takes it out of the program.
+in its object's .eh_frame refers to it, and the linker keeps every .eh_frame, so once an object
+is linked all of its functions stay. INSTALL.EXE is linked through cmake/trim_unwind_link.py,
+whose first pass is that plain link (PLAIN_MAP) and whose last keeps records only for the code
+reached otherwise (MAP): what the first keeps and the last drops is what the trimming saves.
 """
 import argparse
 import collections
@@ -25,10 +23,7 @@ def ours(path):
     for section, size, obj in read_map(path):
         if not section.startswith('.text$'):
             continue
-        obj = obj.replace('/build/size-unwinding/', '/')
         part, member = part_of(obj)
-        if part in ('zlib', 'libstdc++', 'libgcc', 'winpthread', 'crt', 'system imports'):
-            continue
         kept[(part, member, section)] = kept.get((part, member, section), 0) + size
     return kept
 
@@ -36,13 +31,13 @@ def ours(path):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument('map')
-    ap.add_argument('bare_map')
+    ap.add_argument('trimmed_map')
     ap.add_argument('--top', type=int, default=30)
     args = ap.parse_args()
-    full, bare = ours(args.map), ours(args.bare_map)
+    full, bare = ours(args.map), ours(args.trimmed_map)
     extra = {k: v for k, v in full.items() if k not in bare}
     total = sum(extra.values())
-    print(f'{len(extra)} functions of ours kept only for their unwind records: '
+    print(f'{len(extra)} functions kept in the plain link only for their unwind records: '
           f'{total / 1024:.1f} KB of code, their unwind records on top')
     by_file = collections.Counter()
     for (part, member, _), size in extra.items():

@@ -15,7 +15,13 @@ of functions the program keeps:
    was left out (reached from a record that stays, e.g. the personality routine), its record is
    put back and the pass repeats, until every function kept has its record again.
 
-The copies live in DIR; the program, its map and its import library are written where the
+Last, the program's .eh_frame keeps each common record (CIE) once: every object, and every
+inline function's own section, brings its copy, and the records of the functions point at the
+first copy instead (the pointers the unwinder follows are recomputed and compared with the
+originals). The map still shows every copy.
+
+Before it is written out, every function kept is checked to have the record it had in the
+plain link of pass 1. The copies live in DIR; the program, its map and its import library are written where the
 command line says, from the last pass. Objects this script does not understand (another file
 format, records it cannot parse) are passed through untouched, which only keeps more. Exits with
 the linker's status; a pass that fails fails the link.
@@ -211,6 +217,190 @@ def write_archive(path, members, ar):
     shutil.rmtree(tmp)
 
 
+# --- common records shared in the image --------------------------------------------------
+
+
+def read_frame_records(frame, address):
+    """The records of an image's .eh_frame (at address), up to its terminator, decoded:
+    [(offset, length, kind, fields)] where every pointer the unwinder follows is given as the
+    address it points at: a common record (kind 'cie') with its personality routine, a
+    function's record (kind 'fde') with its common record's offset, its start and its
+    language-specific data. Only the encodings the compiler uses here are read (pc-relative
+    4-byte, or absolute); others raise."""
+    records, cies, pos = [], {}, 0
+
+    def pointer(encoding, at):
+        value, = struct.unpack_from('<i' if encoding & 0x0F == 0x0B else '<I', frame, at)
+        if encoding & 0x70 == 0x10:
+            value += address + at
+        elif encoding & 0x70 != 0 or encoding & 0x0F not in (0x00, 0x03, 0x0B):
+            raise ValueError(f'pointer encoding {encoding:#x}')
+        return value & 0xFFFFFFFF
+
+    while pos + 8 <= len(frame):
+        length, cie_id = struct.unpack_from('<II', frame, pos)
+        if length == 0:
+            break
+        body = pos + 8
+        if cie_id == 0:
+            aug_end = frame.index(b'\0', body + 1)
+            aug = frame[body + 1:aug_end].decode('latin-1')
+            q = uleb(frame, uleb(frame, aug_end + 1)[1])[1]
+            q = q + 1 if frame[body] == 1 else uleb(frame, q)[1]
+            info = {'aug': aug, 'fde': 0, 'lsda': None, 'personality': None}
+            if aug.startswith('z'):
+                _, q = uleb(frame, q)
+                for letter in aug[1:]:
+                    if letter == 'P':
+                        info['personality'] = (q + 1, frame[q] & 0x7F)
+                        info['personality_at'] = pointer(frame[q] & 0x7F, q + 1)
+                        q += 5
+                    elif letter == 'L':
+                        info['lsda'] = frame[q]
+                        q += 1
+                    elif letter == 'R':
+                        info['fde'] = frame[q]
+                        q += 1
+                    else:
+                        raise ValueError(f'augmentation {aug}')
+            elif aug:
+                raise ValueError(f'augmentation {aug}')
+            cies[pos] = info
+            records.append((pos, 4 + length, 'cie', info))
+        else:
+            cie = cies[pos + 4 - cie_id]
+            fields = {'cie': pos + 4 - cie_id, 'start': pointer(cie['fde'], body),
+                      'lsda_field': None}
+            if cie['aug'].startswith('z'):
+                _, q = uleb(frame, body + 8)
+                if cie['lsda'] is not None and cie['lsda'] != 0xFF:
+                    fields['lsda_field'] = q
+                    fields['lsda'] = pointer(cie['lsda'], q)
+            records.append((pos, 4 + length, 'fde', fields))
+        pos += 4 + length
+    return records
+
+
+def frame_meaning(frame, address):
+    """What the unwinder reads from the records, independent of where they lie: for each
+    function's record its start, its bytes apart from the pointers, its data's address, and
+    the same of its common record."""
+    records = read_frame_records(frame, address)
+    by_offset = {r[0]: r for r in records}
+    meaning = []
+    for pos, length, kind, f in records:
+        if kind != 'fde':
+            continue
+        cpos, clen, _, c = by_offset[f['cie']]
+        cie = bytearray(frame[cpos:cpos + clen])
+        if c['personality']:
+            cie[c['personality'][0] - cpos:c['personality'][0] - cpos + 4] = b'\0\0\0\0'
+        fde = bytearray(frame[pos:pos + length])
+        fde[4:12] = bytes(8)
+        if f['lsda_field'] is not None:
+            fde[f['lsda_field'] - pos:f['lsda_field'] - pos + 4] = b'\0\0\0\0'
+        meaning.append((f['start'], bytes(fde), f.get('lsda'), bytes(cie),
+                        c.get('personality_at')))
+    return sorted(meaning)
+
+
+def share_common_records(frame, address):
+    """The records with each common record kept once: the functions' records point at the
+    first copy, their pc-relative pointers recomputed where they now lie. Ends with the
+    terminator."""
+    records = read_frame_records(frame, address)
+    common = {pos: f for pos, _, kind, f in records if kind == 'cie'}
+    out = bytearray()
+    placed = {}   # old offset of a common record -> new offset
+    first = {}    # meaning of a common record -> new offset
+
+    def repoint(record, field, old_base, target):
+        struct.pack_into('<i', record, field, (target - (address + old_base + field) + 2**31)
+                         % 2**32 - 2**31)
+
+    for pos, length, kind, f in records:
+        record = bytearray(frame[pos:pos + length])
+        new = len(out)
+        if kind == 'cie':
+            key = bytearray(record)
+            if f['personality']:
+                key[f['personality'][0] - pos:f['personality'][0] - pos + 4] = b'\0\0\0\0'
+            key = (bytes(key), f.get('personality_at'))
+            if key in first:
+                placed[pos] = first[key]
+                continue
+            first[key] = placed[pos] = new
+            if f['personality'] and f['personality'][1] & 0x70 == 0x10:
+                repoint(record, f['personality'][0] - pos, new, f['personality_at'])
+        else:
+            struct.pack_into('<I', record, 4, new + 4 - placed[f['cie']])
+            cie = common[f['cie']]
+            if cie['fde'] & 0x70 == 0x10:
+                repoint(record, 8, new, f['start'])
+            if f['lsda_field'] is not None and cie['lsda'] & 0x70 == 0x10:
+                repoint(record, f['lsda_field'] - pos, new, f['lsda'])
+        out += record
+    return bytes(out) + bytes(4)
+
+
+def pe_checksum(data, field):
+    """The PE header's checksum of an image, its own field counted as zero."""
+    total = 0
+    padded = data + b'\0' * (len(data) & 1)
+    for i, (word,) in enumerate(struct.iter_unpack('<H', padded)):
+        if i * 2 in (field, field + 2):
+            continue
+        total += word
+        total = (total & 0xFFFF) + (total >> 16)
+    return ((total & 0xFFFF) + (total >> 16)) + len(data)
+
+
+def compact_image_frames(path):
+    """Rewrites a PE image so that its .eh_frame holds each common record once; the sections
+    after it move down in the file by what that saves, their addresses in memory stay.
+    Returns the bytes saved in the file; raises when the records do not mean the same after."""
+    with open(path, 'rb') as f:
+        data = bytearray(f.read())
+    pe = struct.unpack_from('<I', data, 0x3C)[0]
+    nsec, = struct.unpack_from('<H', data, pe + 6)
+    opt_size, = struct.unpack_from('<H', data, pe + 20)
+    opt = pe + 24
+    base, = struct.unpack_from('<I', data, opt + 28)
+    file_align, = struct.unpack_from('<I', data, opt + 36)
+    headers = [opt + opt_size + 40 * i for i in range(nsec)]
+    frame_header = next((h for h in headers if data[h:h + 8].startswith(b'.eh_fram')), None)
+    if frame_header is None:
+        return 0
+    vsize, rva, size, raw = struct.unpack_from('<IIII', data, frame_header + 8)
+    frame = bytes(data[raw:raw + min(vsize, size)])
+    shared = share_common_records(frame, base + rva)
+    if frame_meaning(shared, base + rva) != frame_meaning(frame, base + rva):
+        raise ValueError('the shared records differ from the originals')
+    new_size = -(-len(shared) // file_align) * file_align
+    saved = size - new_size
+    if saved <= 0:
+        return 0
+    if any(struct.unpack_from('<I', data, h + 20)[0] > raw and
+           struct.unpack_from('<I', data, h + 20)[0] < raw + size for h in headers):
+        raise ValueError('a section lies inside .eh_frame in the file')
+    last_end = max(sum(struct.unpack_from('<II', data, h + 16)) for h in headers)
+    if last_end != len(data):
+        raise ValueError('data after the last section')
+    body = shared + bytes(new_size - len(shared))
+    data[raw:raw + size] = body
+    struct.pack_into('<III', data, frame_header + 8, len(shared), rva, new_size)
+    for h in headers:
+        pointer, = struct.unpack_from('<I', data, h + 20)
+        if pointer > raw:
+            struct.pack_into('<I', data, h + 20, pointer - saved)
+    initialized, = struct.unpack_from('<I', data, opt + 8)
+    struct.pack_into('<I', data, opt + 8, initialized - saved)
+    struct.pack_into('<I', data, opt + 64, pe_checksum(bytes(data), opt + 64))
+    with open(path, 'wb') as f:
+        f.write(data)
+    return saved
+
+
 # --- the check of the result -------------------------------------------------------------
 
 
@@ -254,12 +444,8 @@ def uleb(data, pos):
             return value, pos
 
 
-def image_fde_starts(path):
-    """Start addresses of the functions the unwinder finds records for in a PE image: the
-    records from the start of its .eh_frame up to the first terminator, as the run time
-    reads them."""
-    with open(path, 'rb') as f:
-        data = f.read()
+def image_frame(data):
+    """(the bytes of a PE image's .eh_frame, its address); (b'', 0) when it has none."""
     pe = struct.unpack_from('<I', data, 0x3C)[0]
     nsec, = struct.unpack_from('<H', data, pe + 6)
     opt_size, = struct.unpack_from('<H', data, pe + 20)
@@ -268,43 +454,17 @@ def image_fde_starts(path):
         off = pe + 24 + opt_size + 40 * i
         if data[off:off + 8].startswith(b'.eh_fram'):
             vsize, rva, size, raw = struct.unpack_from('<IIII', data, off + 8)
-            break
-    else:
-        return set()
-    frame = data[raw:raw + min(vsize, size)]
-    encodings, starts, pos = {}, set(), 0
-    while pos + 8 <= len(frame):
-        length, cie_id = struct.unpack_from('<II', frame, pos)
-        if length == 0:
-            break
-        body = pos + 8
-        if cie_id == 0:
-            aug_end = frame.index(b'\0', body + 1)
-            aug = frame[body + 1:aug_end].decode('latin-1')
-            q = aug_end + 1
-            _, q = uleb(frame, q)                      # code alignment
-            _, q = uleb(frame, q)                      # data alignment (its sign is no matter)
-            q = q + 1 if frame[body] == 1 else uleb(frame, q)[1]
-            encoding = 0
-            if aug.startswith('z'):
-                _, q = uleb(frame, q)
-                for letter in aug[1:]:
-                    if letter == 'P':
-                        q += 1 + 4
-                    elif letter == 'L':
-                        q += 1
-                    elif letter == 'R':
-                        encoding = frame[q]
-                        q += 1
-            encodings[pos] = encoding
-        else:
-            encoding = encodings[pos + 4 - cie_id]
-            value, = struct.unpack_from('<i' if encoding & 0x0F == 0x0B else '<I', frame, body)
-            if encoding & 0x70 == 0x10:
-                value += base + rva + body
-            starts.add(value & 0xFFFFFFFF)
-        pos += 4 + length
-    return starts
+            return bytes(data[raw:raw + min(vsize, size)]), base + rva
+    return b'', 0
+
+
+def image_fde_starts(path):
+    """Start addresses of the functions the unwinder finds records for in a PE image: the
+    records from the start of its .eh_frame up to the first terminator, as the run time
+    reads them."""
+    with open(path, 'rb') as f:
+        frame, address = image_frame(f.read())
+    return {f['start'] for _, _, kind, f in read_frame_records(frame, address) if kind == 'fde'}
 
 
 def check(plain_image, plain_map, image, image_map):
@@ -512,6 +672,7 @@ def main():
         number += 1
         if number > 12:
             sys.exit('trim_unwind_link.py: the passes do not settle')
+    saved = compact_image_frames(out)
     lost = check(first_out, first_map, out, out_map)
     if lost:
         sys.exit('trim_unwind_link.py: functions kept without their unwind records:\n  ' +
@@ -522,7 +683,8 @@ def main():
         shutil.copyfile(out_map, final_map)
     dropped = sum(len(item.targets) - len(kept.get(item.key, ())) for item in inputs)
     print(f'{os.path.basename(output)}: unwind records of {dropped} unused functions left out '
-          f'({number - 2} passes after the first two)')
+          f'({number - 2} passes after the first two); common records shared: {saved} bytes less '
+          f'(the map shows them before)')
 
 
 if __name__ == '__main__':
