@@ -54,8 +54,9 @@ int pthread_cond_broadcast(std::intptr_t* /*condition*/) {
 }
 
 // Thread-local variables live in a block per thread, found through one system slot. The
-// blocks of threads that end are not freed (the run time's destructor is not called): the
-// program's own threads are its first one and none other.
+// blocks of threads that end are not freed (the run time's destructor is not called): besides
+// its first one the program starts only the program group's short tries at the shell, at most
+// two a run, and a block is a few dozen bytes.
 int pthread_key_create(unsigned* key, void (* /*destructor*/)(void*)) {
   DWORD index = ::TlsAlloc();
   if (index == TLS_OUT_OF_INDEXES)
