@@ -1,10 +1,12 @@
 // Start-up time of the installer as a user meets it: from starting INSTALL.EXE on the media to
 // the first wizard window visible in front of the background window. Usage:
-//   startup.exe <INSTALL.EXE> [runs]
+//   startup.exe <INSTALL.EXE> [runs] [FLOOR.EXE]
 // Copies the program into a fresh media folder, starts it `runs` times (5 by default) with a
 // temporary folder of its own, prints each time and the median, and ends the copy after each
-// run. Then times, in this process, the work the copy does before its first window that is not
-// the system's: the shared pictures, the logo typeface and the background window's pictures.
+// run. With the floor program (bench/startup_floor.cpp), its runs alternate with the
+// installer's, so that both meet the same load, and the two medians and their ratio follow. Then
+// times, in this process, the work the copy does before its first window that is not the system's:
+// the shared pictures, the logo typeface and the background window's pictures.
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -31,13 +33,20 @@ double Now() {
   return double(counter.QuadPart) * 1000.0 / double(frequency.QuadPart);
 }
 
-std::set<DWORD> CopyProcesses() {
+struct Subject {
+  const wchar_t* label;
+  const wchar_t* copyName;  // the name of the copy in the private folder
+  std::wstring media;       // the folder it is started from
+  std::vector<double> times;
+};
+
+std::set<DWORD> CopyProcesses(const wchar_t* copyName) {
   std::set<DWORD> ids;
   HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
   for (BOOL ok = ::Process32FirstW(snapshot, &entry); ok; ok = ::Process32NextW(snapshot, &entry)) {
-    if (lstrcmpiW(entry.szExeFile, L"INSTKOLV.EXE") == 0)
+    if (lstrcmpiW(entry.szExeFile, copyName) == 0)
       ids.insert(entry.th32ProcessID);
   }
   ::CloseHandle(snapshot);
@@ -64,8 +73,8 @@ BOOL CALLBACK Look(HWND window, LPARAM context) {
   return TRUE;
 }
 
-void EndCopies() {
-  for (DWORD id : CopyProcesses()) {
+void EndCopies(const wchar_t* copyName) {
+  for (DWORD id : CopyProcesses(copyName)) {
     HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
     if (!process)
       continue;
@@ -76,7 +85,7 @@ void EndCopies() {
 }
 
 // Milliseconds from the start of the media run to the first page on screen; -1 on time-out.
-double OneRun(const std::wstring& media) {
+double OneRun(const std::wstring& media, const wchar_t* copyName) {
   std::wstring command = L"\"" + media + L"INSTALL.EXE\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -89,7 +98,7 @@ double OneRun(const std::wstring& media) {
   ::CloseHandle(info.hProcess);
   double elapsed = -1;
   while (Now() - start < 30000) {
-    Search search{CopyProcesses()};
+    Search search{CopyProcesses(copyName)};
     if (!search.copies.empty())
       ::EnumWindows(&Look, reinterpret_cast<LPARAM>(&search));
     if (search.background && search.page) {
@@ -98,7 +107,7 @@ double OneRun(const std::wstring& media) {
     }
     ::Sleep(2);
   }
-  EndCopies();
+  EndCopies(copyName);
   return elapsed;
 }
 
@@ -121,28 +130,44 @@ int wmain(int argc, wchar_t** argv) {
   ::GetTempPathW(MAX_PATH, temp);
   std::wstring base =
       std::wstring(temp) + L"kolvar-bench-" + std::to_wstring(::GetCurrentProcessId());
-  std::wstring media = base + L"\\media\\", privateTemp = base + L"\\temp";
+  std::wstring privateTemp = base + L"\\temp";
   ::CreateDirectoryW(base.c_str(), nullptr);
-  ::CreateDirectoryW(media.c_str(), nullptr);
   ::CreateDirectoryW(privateTemp.c_str(), nullptr);
-  if (!::CopyFileW(argv[1], (media + L"INSTALL.EXE").c_str(), FALSE)) {
-    std::fprintf(stderr, "cannot copy %ls\n", argv[1]);
-    return 2;
+  std::vector<Subject> subjects{{L"installer", L"INSTKOLV.EXE", base + L"\\media\\", {}}};
+  if (argc > 3)
+    subjects.push_back({L"floor", L"FLOORCPY.EXE", base + L"\\floor\\", {}});
+  for (size_t i = 0; i < subjects.size(); ++i) {
+    ::CreateDirectoryW(subjects[i].media.c_str(), nullptr);
+    const wchar_t* source = i == 0 ? argv[1] : argv[3];
+    if (!::CopyFileW(source, (subjects[i].media + L"INSTALL.EXE").c_str(), FALSE)) {
+      std::fprintf(stderr, "cannot copy %ls\n", source);
+      return 2;
+    }
   }
   ::SetEnvironmentVariableW(L"TMP", privateTemp.c_str());
   ::SetEnvironmentVariableW(L"TEMP", privateTemp.c_str());
-  std::vector<double> times;
   for (int i = 0; i < runs; ++i) {
-    double t = OneRun(media);
-    std::printf("run %d: %.0f ms\n", i + 1, t);
-    if (t >= 0)
-      times.push_back(t);
+    for (Subject& subject : subjects) {
+      double t = OneRun(subject.media, subject.copyName);
+      std::printf("run %d, %ls: %.0f ms\n", i + 1, subject.label, t);
+      if (t >= 0)
+        subject.times.push_back(t);
+    }
   }
-  if (times.empty())
-    return 1;
-  std::sort(times.begin(), times.end());
-  std::printf("first page on screen, median of %zu: %.0f ms (goal: 1000 ms)\n", times.size(),
-              times[times.size() / 2]);
+  std::vector<double> medians;
+  for (Subject& subject : subjects) {
+    if (subject.times.empty())
+      return 1;
+    std::sort(subject.times.begin(), subject.times.end());
+    medians.push_back(subject.times[subject.times.size() / 2]);
+  }
+  std::printf("first page on screen, median of %zu: %.0f ms (goal: 1000 ms)\n",
+              subjects[0].times.size(), medians[0]);
+  if (medians.size() > 1) {
+    std::printf("floor (two process starts, two plain windows), median of %zu: %.0f ms\n",
+                subjects[1].times.size(), medians[1]);
+    std::printf("installer / floor: %.2f (goal: 1.30 at most)\n", medians[0] / medians[1]);
+  }
 
   using namespace kolvar;
   double pictures = Time([] { toolkit::InitializeToolkit(); });
