@@ -6,14 +6,11 @@
 // installer's copy in this process: its peak beyond what the process held before; xcopy's
 // whole process, read while it runs). The tree is read once untimed first. Goal: the copy at
 // most 1.25 times xcopy.
-#include <windows.h>
-
-#include <psapi.h>
-
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "bench_timing.h"
 
 #include "dbupgrade/database_copy.h"
 #include "deploy/file_layer.h"
@@ -21,27 +18,11 @@
 #include "platform/error.h"
 
 using namespace kolvar;
+using bench::Median;
+using bench::Now;
+using bench::PeakCommitted;
 
 namespace {
-
-double Now() {
-  LARGE_INTEGER f, t;
-  ::QueryPerformanceFrequency(&f);
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-size_t PeakCommitted(HANDLE process) {
-  PROCESS_MEMORY_COUNTERS pmc{};
-  pmc.cb = sizeof(pmc);
-  ::GetProcessMemoryInfo(process, &pmc, sizeof(pmc));
-  return pmc.PeakPagefileUsage;
-}
 
 size_t Committed() {
   PROCESS_MEMORY_COUNTERS pmc{};
@@ -53,30 +34,8 @@ size_t Committed() {
 // Milliseconds of `xcopy source target /e /k /h /i /q /y`; its peak memory in `peak`; -1 when
 // it did not run or failed.
 double Xcopy(const std::wstring& source, const std::wstring& target, size_t& peak) {
-  std::wstring command = L"xcopy.exe \"" + source + L"\" \"" + target + L"\" /e /k /h /i /q /y";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = ::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, 0, nullptr);
-  startup.hStdError = startup.hStdOutput;
-  PROCESS_INFORMATION info{};
-  double start = Now();
-  BOOL started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                  nullptr, &startup, &info);
-  ::CloseHandle(startup.hStdOutput);
-  if (!started)
-    return -1;
-  // Read while it runs: a process that has ended answers no memory figures under Wine.
-  peak = 0;
-  while (::WaitForSingleObject(info.hProcess, 5) == WAIT_TIMEOUT)
-    peak = std::max(peak, PeakCommitted(info.hProcess));
-  double elapsed = Now() - start;
-  DWORD code = 1;
-  ::GetExitCodeProcess(info.hProcess, &code);
-  ::CloseHandle(info.hThread);
-  ::CloseHandle(info.hProcess);
-  return code == 0 ? elapsed : -1;
+  return bench::RunTimed(L"xcopy.exe \"" + source + L"\" \"" + target + L"\" /e /k /h /i /q /y",
+                         &peak);
 }
 
 void Remove(const std::wstring& folder) {

@@ -15,10 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "htmlview/frame_viewer.h"
 #include "toolkit/form.h"
 
 using namespace kolvar;
+using bench::Median;
+using bench::Now;
 
 namespace {
 
@@ -56,18 +59,6 @@ std::string MakeDocument(size_t bytes) {
     }
   }
   return doc + "</body></html>";
-}
-
-double Now() {
-  LARGE_INTEGER f, t;
-  ::QueryPerformanceFrequency(&f);
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 // Memory the process has committed (private bytes).
