@@ -1,5 +1,7 @@
 #include "deploy/win_files.h"
 
+#include <cwchar>
+
 #include "platform/files.h"
 #include "platform/system_error.h"
 #include "platform/text.h"
@@ -143,7 +145,17 @@ std::unique_ptr<OutputFile> WinFileSystem::CreateFile(const std::wstring& path) 
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file)
     ThrowLastError(L"Nu pot crea fisierul " + path);
-  return std::make_unique<WinOutputFile>(std::move(file), path, flush_);
+  // Flushed only where it will take the place of a file that exists: a power cut after the
+  // move must not leave an old file replaced by bytes still in the cache. A file that is new
+  // where it lands replaces nothing, and a run that dies is done again (a new installation of
+  // 15,000 files spends two thirds of its time flushing otherwise).
+  bool flush = flush_;
+  const size_t suffix = std::wcslen(kPartialSuffix);
+  if (flush && path.size() > suffix &&
+      path.compare(path.size() - suffix, suffix, kPartialSuffix) == 0 &&
+      ::GetFileAttributesW(path.substr(0, path.size() - suffix).c_str()) == INVALID_FILE_ATTRIBUTES)
+    flush = false;
+  return std::make_unique<WinOutputFile>(std::move(file), path, flush);
 }
 
 void WinFileSystem::Move(const std::wstring& from, const std::wstring& to) {

@@ -37,7 +37,8 @@ class WinFileSource : public ByteSource {
 };
 
 // The file layer's system on Windows. Files are written through WriteFileForCopy and, when
-// `flush`, flushed to the disk before they are closed; moves replace and write through.
+// `flush`, flushed to the disk before they are closed when they take the place of a file that
+// exists; moves replace and write through.
 class WinFileSystem : public FileSystem {
  public:
   explicit WinFileSystem(bool flush = true) : flush_(flush) {}
