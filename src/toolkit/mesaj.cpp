@@ -37,13 +37,14 @@ const TPicture& Named(const char* name) {
 
 }  // namespace
 
-TMesaj::TMesaj() {
-  for (const PictureLayout& layout : HolderPictures()) {
-    Raster r = DrawPicture(layout.name);
-    auto picture = std::make_shared<TBitmap>(r.Width(), r.Height(), r.Pixels());
-    names_[picture->Serial()] = layout.name;
-    pictures_[layout.name] = std::move(picture);
-  }
+int TMesaj::Count() const {
+  return static_cast<int>(HolderPictures().size());
+}
+
+const std::map<std::string, TPicture>& TMesaj::All() const {
+  for (const PictureLayout& layout : HolderPictures())
+    Picture(layout.name);
+  return pictures_;
 }
 
 const std::string* TMesaj::NameOf(const TBitmap& picture) const {
@@ -81,8 +82,15 @@ TPicture ScaledPicture(const TBitmap& picture, int cells, int ppi) {
 }
 
 const TPicture& TMesaj::Picture(const std::string& name) const {
-  auto it = pictures_.find(name);
-  return it == pictures_.end() ? G().empty : it->second;
+  if (auto it = pictures_.find(name); it != pictures_.end())
+    return it->second;
+  const PictureLayout* layout = FindPicture(name);
+  if (!layout)
+    return G().empty;
+  Raster r = DrawPicture(layout->name);
+  auto picture = std::make_shared<TBitmap>(r.Width(), r.Height(), r.Pixels());
+  names_[picture->Serial()] = layout->name;
+  return pictures_[layout->name] = std::move(picture);
 }
 
 bool GradientsFor(bool lowColorFilePresent, int bitsPerPixel) {

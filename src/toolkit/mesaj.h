@@ -40,20 +40,21 @@ enum TAlteGlife {
   glNeoperat,
 };
 
-// The holder of the 104 shared pictures, drawn once when it is created.
+// The holder of the 104 shared pictures, each drawn the first time it is asked for (the first
+// page needs a handful of them) and kept.
 class TMesaj {
  public:
-  TMesaj();
   // Picture `name`, or the empty picture when there is no such name.
   const TPicture& Picture(const std::string& name) const;
-  int Count() const { return static_cast<int>(pictures_.size()); }
-  const std::map<std::string, TPicture>& All() const { return pictures_; }
+  int Count() const;
+  // Every picture, all drawn.
+  const std::map<std::string, TPicture>& All() const;
   // The holder's name of `picture`, or null when it is not one of the holder's.
   const std::string* NameOf(const TBitmap& picture) const;
 
  private:
-  std::map<std::string, TPicture> pictures_;
-  std::map<uint64_t, std::string> names_;
+  mutable std::map<std::string, TPicture> pictures_;
+  mutable std::map<uint64_t, std::string> names_;
 };
 
 // Start-up (once per process, before any toolkit window): records the program folder, makes the
