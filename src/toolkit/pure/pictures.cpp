@@ -157,29 +157,13 @@ void Run(Raster& r, const uint8_t*& p) {
     double v[5];
     if (op == kPolygon) {
       int points = *p++;
-      double xy[24];
-      for (int i = 0; i < 2 * points; ++i)
-        xy[i] = Number(p);
-      Shape s;
-      switch (points) {  // the polygons of the set have three to eight points
-        case 3:
-          s = Polygon({xy[0], xy[1], xy[2], xy[3], xy[4], xy[5]});
-          break;
-        case 4:
-          s = Polygon({xy[0], xy[1], xy[2], xy[3], xy[4], xy[5], xy[6], xy[7]});
-          break;
-        case 5:
-          s = Polygon({xy[0], xy[1], xy[2], xy[3], xy[4], xy[5], xy[6], xy[7], xy[8], xy[9]});
-          break;
-        case 6:
-          s = Polygon({xy[0], xy[1], xy[2], xy[3], xy[4], xy[5], xy[6], xy[7], xy[8], xy[9], xy[10],
-                       xy[11]});
-          break;
-        default:
-          s = Polygon({xy[0], xy[1], xy[2], xy[3], xy[4], xy[5], xy[6], xy[7], xy[8], xy[9], xy[10],
-                       xy[11], xy[12], xy[13]});
-          break;
-      }
+      // Seven points, the first repeated after the last: an edge from a point to itself crosses
+      // no row, so the polygon is the same, and one call serves them all.
+      double xy[14] = {};
+      for (int i = 0; i < 14; ++i)
+        xy[i] = i < 2 * points ? Number(p) : xy[i & 1];
+      Shape s = Polygon({xy[0], xy[1], xy[2], xy[3], xy[4], xy[5], xy[6], xy[7], xy[8], xy[9],
+                         xy[10], xy[11], xy[12], xy[13]});
       stack[n++] = s;
       continue;
     }
