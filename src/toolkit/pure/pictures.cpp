@@ -1,9 +1,8 @@
 #include "toolkit/pure/pictures.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
-#include <functional>
-#include <map>
 
 namespace kolvar::toolkit {
 namespace {
@@ -39,358 +38,373 @@ void Solid(Raster& r, const Shape& s, TColor c) {
   r.Fill(s, c, c, clNone);
 }
 
-// Symbols, drawn in a 24 × 24 unit square.
-void Check(Raster& r, const Hue& h) {
-  Fill(r, Union(Stroke(5, 12.5, 10, 17.5, 5), Stroke(10, 17.5, 19.5, 6, 5)), h);
+// The pictures are small programs for a stack of shapes, drawn in a 24 × 24 unit square: shape
+// operations push a shape made of their numbers, the set operations combine the top two, and the
+// paint operations fill the top one and take it off. Numbers are bytes: halves of units up to
+// 99.5, or from 200 on the values of kOdd, so that every coordinate is the very double it was.
+enum Op : uint8_t {
+  kEnd,
+  kCircle,     // cx cy r
+  kEllipse,    // cx cy rx ry
+  kBlock,      // x0 y0 x1 y1
+  kRoundBox,   // x0 y0 x1 y1 radius
+  kStroke,     // x0 y0 x1 y1 width
+  kRing,       // cx cy inner outer
+  kPolygon,    // n, then n x y pairs
+  kUnion,      //
+  kMinus,      //
+  kIntersect,  //
+  kFill,       // hue: shaded, with the hue's edge
+  kSolid,      // colour
+  kLined,      // hue colour: shaded, with the outline given
+  kPage,       // x0 y0 x1 y1: a sheet with lines of text
+};
+// How many bytes follow each operation (a polygon's points come on top).
+constexpr uint8_t kArgs[] = {0, 3, 4, 4, 5, 5, 4, 1, 0, 0, 0, 1, 1, 2, 4};
+
+constexpr double kOdd[] = {2.2,  11.9, 2.8,  1.8,  10.2, 13.8, 11.4, 12.6, 1.2,
+                           10.8, 13.2, 12.7, 11.3, 1.4,  1.7,  10.7, 13.3, 1.6};
+
+constexpr uint8_t N(double v) {
+  if (static_cast<int>(v * 2) == v * 2)
+    return static_cast<uint8_t>(v * 2);
+  uint8_t i = 0;
+  while (kOdd[i] != v)
+    ++i;  // a value missing from kOdd stops the compilation here
+  return static_cast<uint8_t>(200 + i);
 }
-void Cross(Raster& r, const Hue& h) {
-  Fill(r, Union(Stroke(6, 6, 18, 18, 5), Stroke(18, 6, 6, 18, 5)), h);
+
+double Number(const uint8_t*& p) {
+  uint8_t b = *p++;
+  return b < 200 ? b / 2.0 : kOdd[b - 200];
 }
-void Badge(Raster& r, const Hue& h) {
-  Fill(r, Circle(12, 12, 10), h);
-}
-void QuestionMark(Raster& r, TColor c) {
-  Shape hook = Minus(Ring(12, 9, 2.2, 5), Block(0, 9, 11.9, 24));
-  Solid(r, Union(hook, Stroke(14.5, 11.5, 12, 14, 2.8)), c);
-  Solid(r, Circle(12, 18, 1.8), c);
-}
-void PlusSign(Raster& r, const Hue& h) {
-  Fill(r, Union(Block(9, 3, 15, 21), Block(3, 9, 21, 15)), h);
-}
-void MinusSign(Raster& r, const Hue& h) {
-  Fill(r, Block(3, 9, 21, 15), h);
-}
-void ArrowRight(Raster& r, const Hue& h) {
-  Fill(r, Polygon({3, 9, 12, 9, 12, 3, 21, 12, 12, 21, 12, 15, 3, 15}), h);
-}
-void ArrowLeft(Raster& r, const Hue& h) {
-  Fill(r, Polygon({21, 9, 12, 9, 12, 3, 3, 12, 12, 21, 12, 15, 21, 15}), h);
-}
-void Triangle(Raster& r, const Hue& h, bool right, double x0) {
-  if (right) {
-    Fill(r, Polygon({x0, 4, x0 + 12, 12, x0, 20}), h);
-  } else {
-    Fill(r, Polygon({x0 + 12, 4, x0, 12, x0 + 12, 20}), h);
-  }
-}
+
+enum HueIndex : uint8_t {
+  hGreen,
+  hRed,
+  hBlue,
+  hYellow,
+  hGrey,
+  hPaper,
+  hBrown,
+  hTeal,
+  hViolet,
+  hOrange,
+  hPeach,
+  hNavy,
+  hWhite,
+  hMint
+};
+constexpr Hue kHues[] = {kGreen,
+                         kRed,
+                         kBlue,
+                         kYellow,
+                         kGrey,
+                         kPaper,
+                         kBrown,
+                         kTeal,
+                         kViolet,
+                         kOrange,
+                         kPeach,
+                         kNavy,
+                         {kWhite, kWhite},
+                         {Rgb(200, 240, 190), Rgb(150, 210, 140)}};
+// Colours of solid paint; from cEdge on, the edge of hue (colour - cEdge).
+enum ColorIndex : uint8_t {
+  cInk,
+  cWhite,
+  cBlueDark,
+  cRedDark,
+  cGreenTop,
+  cYellowTop,
+  cGlass,
+  cAmber,
+  cEdge
+};
+constexpr TColor kColors[] = {kInk,       kWhite,      kBlue.bottom,       kRed.bottom,
+                              kGreen.top, kYellow.top, Rgb(200, 225, 250), Rgb(150, 90, 0)};
+
 void Page(Raster& r, double x0, double y0, double x1, double y1) {
   Fill(r, Polygon({x0, y0, x1 - 4, y0, x1, y0 + 4, x1, y1, x0, y1}), kPaper);
   for (double y = y0 + 5; y < y1 - 2; y += 3)
     Solid(r, Block(x0 + 2.5, y, x1 - 3, y + 0.9), kBlue.bottom);
 }
-void Printer(Raster& r, const Hue& body) {
-  Fill(r, Block(7, 3, 17, 10), kPaper);
-  Fill(r, RoundBox(3, 9, 21, 18, 2), body);
-  Fill(r, Block(7, 15, 17, 21), kPaper);
-  Solid(r, Circle(18, 12, 1), kGreen.top);
-}
-void Floppy(Raster& r, const Hue& h) {
-  Fill(r, Polygon({3, 3, 18, 3, 21, 6, 21, 21, 3, 21}), h);
-  Fill(r, Block(7, 3.5, 16, 9), kGrey);
-  Fill(r, Block(6, 13, 18, 20.5), kPaper);
-}
-void Magnifier(Raster& r) {
-  Fill(r, Stroke(14, 14, 20, 20, 4.5), kBrown);
-  Fill(r, Ring(10, 10, 4.5, 7.5), kGrey);
-  Solid(r, Circle(10, 10, 4.5), Rgb(200, 225, 250));
-}
-void Pencil(Raster& r) {
-  Fill(r, Polygon({16, 3, 21, 8, 9, 20, 4, 20, 4, 15}), kYellow);
-  Fill(r, Polygon({4, 15, 9, 20, 4, 20}), kBrown);
-}
-void Door(Raster& r, const Hue& arrow) {
-  Fill(r, Block(4, 3, 14, 21), kBrown);
-  Solid(r, Circle(11.5, 12, 1), kYellow.top);
-  Fill(r, Polygon({11, 10, 16, 10, 16, 6, 22, 12, 16, 18, 16, 14, 11, 14}), arrow);
-}
-void Gear(Raster& r, const Hue& h) {
-  Shape teeth = Union(Union(Block(10, 2, 14, 22), Block(2, 10, 22, 14)),
-                      Union(Stroke(5, 5, 19, 19, 4), Stroke(19, 5, 5, 19, 4)));
-  Fill(r,
-       Minus(Union(Circle(12, 12, 7.5), Intersect(teeth, Circle(12, 12, 10))), Circle(12, 12, 3)),
-       h);
-}
-void Wrench(Raster& r) {
-  Fill(r, Union(Stroke(6, 18, 15, 9, 4), Minus(Circle(16.5, 7.5, 5), Block(15, 1, 24, 7))), kGrey);
-}
-void Envelope(Raster& r) {
-  Fill(r, Block(2, 6, 22, 19), kPaper);
-  Solid(r, Union(Stroke(2.5, 6.5, 12, 13, 1.2), Stroke(12, 13, 21.5, 6.5, 1.2)), kBlue.bottom);
-}
-void Bars(Raster& r) {
-  Fill(r, Block(3, 12, 8, 21), kBlue);
-  Fill(r, Block(9.5, 6, 14.5, 21), kGreen);
-  Fill(r, Block(16, 9, 21, 21), kOrange);
-}
-void Book(Raster& r, const Hue& h) {
-  Fill(r, Block(4, 3, 20, 21), h);
-  Fill(r, Block(7, 5, 18, 8), kPaper);
-  Solid(r, Block(4, 3, 6, 21), Edge(h));
-}
-void Eye(Raster& r) {
-  Fill(r, Intersect(Circle(12, 18, 12), Circle(12, 6, 12)), kPaper);
-  Fill(r, Circle(12, 12, 4), kBlue);
-  Solid(r, Circle(12, 12, 1.6), kInk);
-}
-void Coins(Raster& r) {
-  for (double y : {17.0, 13.0, 9.0})
-    Fill(r, Ellipse(12, y, 8, 3.5), kYellow);
-}
-void Banknote(Raster& r) {
-  Fill(r, Block(2, 6, 22, 18), kGreen);
-  Fill(r, Circle(12, 12, 3.5), {Rgb(200, 240, 190), Rgb(150, 210, 140)});
-}
-void Boxes(Raster& r) {
-  Fill(r, Block(3, 12, 11, 20), kBrown);
-  Fill(r, Block(13, 12, 21, 20), kBrown);
-  Fill(r, Block(8, 4, 16, 12), kOrange);
-}
-void Building(Raster& r) {
-  Fill(r, Block(5, 4, 19, 21), kGrey);
-  for (double y = 7; y < 18; y += 4.5) {
-    Solid(r, Block(8, y, 10.5, y + 2.5), kBlue.bottom);
-    Solid(r, Block(13.5, y, 16, y + 2.5), kBlue.bottom);
+
+// Draws the program at `p` and leaves `p` past its end.
+void Run(Raster& r, const uint8_t*& p) {
+  Shape stack[8];
+  int n = 0;
+  for (;;) {
+    uint8_t op = *p++;
+    if (op == kEnd)
+      return;
+    if (op >= kUnion && op <= kIntersect) {
+      Shape b = stack[--n], a = stack[n - 1];
+      stack[n - 1] = op == kUnion ? Union(a, b) : op == kMinus ? Minus(a, b) : Intersect(a, b);
+      continue;
+    }
+    if (op >= kFill && op <= kLined) {
+      uint8_t k = *p++;
+      const Shape& s = stack[--n];
+      if (op == kSolid) {
+        Solid(r, s, k >= cEdge ? Edge(kHues[k - cEdge]) : kColors[k]);
+      } else {
+        const Hue& h = kHues[k];
+        r.Fill(s, h.top, h.bottom, op == kFill ? Edge(h) : kColors[*p++]);
+      }
+      continue;
+    }
+    double v[5];
+    if (op == kPolygon) {
+      int points = *p++;
+      // Seven points, the first repeated after the last: an edge from a point to itself crosses
+      // no row, so the polygon is the same, and one call serves them all.
+      double xy[14] = {};
+      for (int i = 0; i < 14; ++i)
+        xy[i] = i < 2 * points ? Number(p) : xy[i & 1];
+      Shape s = Polygon({xy[0], xy[1], xy[2], xy[3], xy[4], xy[5], xy[6], xy[7], xy[8], xy[9],
+                         xy[10], xy[11], xy[12], xy[13]});
+      stack[n++] = s;
+      continue;
+    }
+    for (int i = 0; i < kArgs[op]; ++i)
+      v[i] = Number(p);
+    Shape s;
+    switch (op) {
+      case kCircle:
+        s = Circle(v[0], v[1], v[2]);
+        break;
+      case kEllipse:
+        s = Ellipse(v[0], v[1], v[2], v[3]);
+        break;
+      case kBlock:
+        s = Block(v[0], v[1], v[2], v[3]);
+        break;
+      case kRoundBox:
+        s = RoundBox(v[0], v[1], v[2], v[3], v[4]);
+        break;
+      case kStroke:
+        s = Stroke(v[0], v[1], v[2], v[3], v[4]);
+        break;
+      case kRing:
+        s = Ring(v[0], v[1], v[2], v[3]);
+        break;
+      default:
+        Page(r, v[0], v[1], v[2], v[3]);
+        continue;
+    }
+    stack[n++] = s;
   }
-}
-void Bubble(Raster& r) {
-  Fill(r, Union(RoundBox(2, 3, 22, 16, 4), Polygon({6, 14, 12, 14, 5, 21})), kYellow);
-  QuestionMark(r, kInk);
-}
-void KLetter(Raster& r, const Hue& badge) {
-  Fill(r, RoundBox(2, 2, 22, 22, 5), badge);
-  Solid(r,
-        Union(Block(7, 6, 10, 18), Union(Stroke(9, 13, 16, 6, 3), Stroke(10.5, 11.5, 16.5, 18, 3))),
-        kWhite);
-}
-void Chevrons(Raster& r, const Hue& h) {
-  Fill(r,
-       Union(Polygon({3, 5, 7, 5, 13, 12, 7, 19, 3, 19, 9, 12}),
-             Polygon({11, 5, 15, 5, 21, 12, 15, 19, 11, 19, 17, 12})),
-       h);
-}
-void Pie(Raster& r) {
-  Fill(r, Circle(12, 12, 9), kBlue);
-  Fill(r, Intersect(Circle(12, 12, 9), Polygon({12, 12, 12, 0, 24, 0, 24, 12})), kOrange);
-}
-void Hourglass(Raster& r) {
-  Fill(r, Polygon({6, 3, 18, 3, 12, 12, 18, 21, 6, 21, 12, 12}), kGrey);
-}
-void Screw(Raster& r) {
-  Fill(r, Circle(12, 12, 8), kGrey);
-  Solid(r, Stroke(7, 12, 17, 12, 2.2), kInk);
-}
-void Lines(Raster& r) {
-  for (double y = 5; y < 20; y += 5)
-    Fill(r, Block(3, y, 21, y + 2.5), kNavy);
-}
-void Grip(Raster& r, bool vertical) {
-  for (double p = 6; p < 20; p += 4) {
-    Shape dot = vertical ? Block(10, p, 14, p + 2) : Block(p, 10, p + 2, 14);
-    Fill(r, dot, kGrey);
-  }
-}
-void Keycap(Raster& r) {
-  Fill(r, RoundBox(2, 5, 22, 19, 3), kGrey);
-  Solid(r, Union(Block(6, 9, 7.5, 15), Union(Block(6, 9, 10, 10.2), Block(6, 13.8, 10, 15))), kInk);
-  Solid(r, Union(Block(13, 9, 18, 10.2), Union(Block(13, 11.4, 18, 12.6), Block(13, 13.8, 18, 15))),
-        kInk);
-}
-void GroupBox(Raster& r, bool crossed) {
-  Fill(r, Block(3, 3, 21, 21), kPaper);
-  if (crossed) {
-    Solid(r, Union(Stroke(7, 7, 17, 17, 2.5), Stroke(17, 7, 7, 17, 2.5)), kRed.bottom);
-  } else {
-    Solid(r, Ring(12, 12, 3, 5.5), kBlue.bottom);
-  }
-}
-void NoEntry(Raster& r) {
-  Fill(r, Circle(12, 12, 10), kRed);
-  Solid(r, Block(6, 10.5, 18, 13.5), kWhite);
-}
-void Forbidden(Raster& r) {
-  Fill(r, Ring(12, 12, 6.5, 10), kRed);
-  Solid(r, Stroke(7.5, 16.5, 16.5, 7.5, 3), kRed.bottom);
-}
-void RetryArrow(Raster& r) {
-  Fill(r,
-       Union(Minus(Ring(12, 13, 5, 8.5), Polygon({12, 13, 24, 4, 24, 13})),
-             Polygon({14, 1, 21, 7.5, 12.5, 10})),
-       kGreen);
-}
-void Double(Raster& r, const Hue& h) {
-  Fill(r, Union(Stroke(2, 12, 6, 16, 3.5), Stroke(6, 16, 13, 7, 3.5)), h);
-  Fill(r, Union(Stroke(10, 12, 14, 16, 3.5), Stroke(14, 16, 21, 7, 3.5)), h);
-}
-void Seal(Raster& r) {
-  Page(r, 4, 2, 18, 22);
-  Fill(r, Circle(16, 17, 4.5), kRed);
-}
-void PageArrow(Raster& r, bool right, bool end) {
-  Page(r, 2, 2, 15, 22);
-  if (right) {
-    Triangle(r, kGreen, true, 10);
-  } else {
-    Triangle(r, kGreen, false, 10);
-  }
-  if (end)
-    Fill(r, Block(right ? 21 : 8, 4, right ? 23.5 : 10.5, 20), kGreen);
-}
-void PlayBar(Raster& r, bool right, bool bar) {
-  Triangle(r, kBlue, right, bar ? (right ? 4 : 8) : 6);
-  if (bar)
-    Fill(r, Block(right ? 17 : 4, 4, right ? 20 : 7, 20), kBlue);
-}
-void Logo(Raster& r, const Hue& h) {
-  Fill(r, Circle(12, 12, 10), h);
-  Solid(r, Ring(12, 12, 4, 6.5), kWhite);
 }
 
-using Drawer = std::function<void(Raster&)>;
-
-// What each button or mark picture shows.
-const std::map<std::string, Drawer>& Symbols() {
-  static const std::map<std::string, Drawer> symbols = {
-      {"OK", [](Raster& r) { Check(r, kGreen); }},
-      {"Cancel", [](Raster& r) { Cross(r, kRed); }},
-      {"Help",
-       [](Raster& r) {
-         Badge(r, kBlue);
-         QuestionMark(r, kWhite);
-       }},
-      {"Nu", [](Raster& r) { NoEntry(r); }},
-      {"Exit", [](Raster& r) { Door(r, kGreen); }},
-      {"Retry", [](Raster& r) { RetryArrow(r); }},
-      {"All", [](Raster& r) { Double(r, kGreen); }},
-      {"Add", [](Raster& r) { PlusSign(r, kGreen); }},
-      {"Delete", [](Raster& r) { MinusSign(r, kRed); }},
-      {"Jurnal", [](Raster& r) { Book(r, kBlue); }},
-      {"Vizual", [](Raster& r) { Eye(r); }},
-      {"Print", [](Raster& r) { Printer(r, kGrey); }},
-      {"PrnSetup", [](Raster& r) { Printer(r, kTeal); }},
-      {"Edit", [](Raster& r) { Pencil(r); }},
-      {"Analitic", [](Raster& r) { Bars(r); }},
-      {"Detalii", [](Raster& r) { Page(r, 4, 2, 20, 22); }},
-      {"Kolvar", [](Raster& r) { KLetter(r, kNavy); }},
-      {"Save", [](Raster& r) { Floppy(r, kBlue); }},
-      {"SaveAs", [](Raster& r) { Floppy(r, kViolet); }},
-      {"Plus", [](Raster& r) { PlusSign(r, kGreen); }},
-      {"BUnelte", [](Raster& r) { Wrench(r); }},
-      {"Config", [](Raster& r) { Gear(r, kGrey); }},
-      {"Stoc", [](Raster& r) { Boxes(r); }},
-      {"Sold", [](Raster& r) { Coins(r); }},
-      {"BIntr",
-       [](Raster& r) {
-         Fill(r, Block(12, 3, 21, 21), kBrown);
-         ArrowRight(r, kGreen);
-       }},
-      {"BSediu", [](Raster& r) { Building(r); }},
-      {"BIes",
-       [](Raster& r) {
-         Fill(r, Block(3, 3, 12, 21), kBrown);
-         ArrowRight(r, kRed);
-       }},
-      {"BBani", [](Raster& r) { Banknote(r); }},
-      {"Mail", [](Raster& r) { Envelope(r); }},
-      {"BigExit", [](Raster& r) { Door(r, kRed); }},
-      {"PlusAdd", [](Raster& r) { PlusSign(r, kGreen); }},
-      {"PlusBlue", [](Raster& r) { PlusSign(r, kBlue); }},
-      {"PlusPorto", [](Raster& r) { PlusSign(r, kOrange); }},
-      {"PlusPeach", [](Raster& r) { PlusSign(r, kPeach); }},
-      {"PlusSnorkel", [](Raster& r) { PlusSign(r, kTeal); }},
-      {"MinusDel", [](Raster& r) { MinusSign(r, kRed); }},
-      {"FirstPag", [](Raster& r) { PageArrow(r, false, true); }},
-      {"LastPag", [](Raster& r) { PageArrow(r, true, true); }},
-      {"PrevPag", [](Raster& r) { PageArrow(r, false, false); }},
-      {"NextPag", [](Raster& r) { PageArrow(r, true, false); }},
-      {"nPrev", [](Raster& r) { PlayBar(r, false, false); }},
-      {"nNext", [](Raster& r) { PlayBar(r, true, false); }},
-      {"nFirst", [](Raster& r) { PlayBar(r, false, true); }},
-      {"nLast", [](Raster& r) { PlayBar(r, true, true); }},
-      {"Find", [](Raster& r) { Magnifier(r); }},
-      {"FindNext",
-       [](Raster& r) {
-         Magnifier(r);
-         Triangle(r, kGreen, true, 12);
-       }},
-      {"Grafic", [](Raster& r) { Pie(r); }},
-      {"Contract", [](Raster& r) { Seal(r); }},
-      {"Explicatii", [](Raster& r) { Bubble(r); }},
-      {"Permis",
-       [](Raster& r) {
-         Badge(r, kGreen);
-         Check(r, {kWhite, kWhite});
-       }},
-      {"UrmatorBlue", [](Raster& r) { ArrowRight(r, kBlue); }},
-      {"Avansat", [](Raster& r) { Chevrons(r, kBlue); }},
-      {"Buget",
-       [](Raster& r) {
-         Coins(r);
-         Fill(r, Circle(17, 7, 4), kGreen);
-       }},
-      {"Precedent", [](Raster& r) { ArrowLeft(r, kGreen); }},
-      {"Urmator", [](Raster& r) { ArrowRight(r, kGreen); }},
-      // marks
-      {"Interzis", [](Raster& r) { Forbidden(r); }},
-      {"Surub", [](Raster& r) { Screw(r); }},
-      {"Linii", [](Raster& r) { Lines(r); }},
-      {"Anulat", [](Raster& r) { Cross(r, kRed); }},
-      {"GrupX", [](Raster& r) { GroupBox(r, true); }},
-      {"Grup0", [](Raster& r) { GroupBox(r, false); }},
-      {"crescator",
-       [](Raster& r) {
-         Fill(r, Polygon({12, 4, 21, 19, 3, 19}), kGreen);
-       }},
-      {"descrescator",
-       [](Raster& r) {
-         Fill(r, Polygon({3, 5, 21, 5, 12, 20}), kRed);
-       }},
-      {"ToolbVert", [](Raster& r) { Grip(r, true); }},
-      {"ToolbOriz", [](Raster& r) { Grip(r, false); }},
-      {"EscapeImg", [](Raster& r) { Keycap(r); }},
-      {"SCLogo", [](Raster& r) { Logo(r, kNavy); }},
-      {"Pag", [](Raster& r) { Page(r, 4, 2, 20, 22); }},
-      {"Neoperat", [](Raster& r) { Hourglass(r); }},
-      {"Constante", [](Raster& r) { Book(r, kTeal); }},
-      {"StopModi", [](Raster& r) { Forbidden(r); }},
-      {"MainExitImg", [](Raster& r) { Door(r, kRed); }},
-      {"SagRight", [](Raster& r) { Triangle(r, kNavy, true, 7); }},
-      {"SagLeft", [](Raster& r) { Triangle(r, kNavy, false, 5); }},
-      {"SagUp",
-       [](Raster& r) {
-         Fill(r, Polygon({4, 17, 12, 6, 20, 17}), kNavy);
-       }},
-      {"SagDown",
-       [](Raster& r) {
-         Fill(r, Polygon({4, 7, 20, 7, 12, 18}), kNavy);
-       }},
-      {"PalmaDeMajorca", [](Raster& r) { Logo(r, kTeal); }},
-      {"SiglaWhiteL", [](Raster& r) { Logo(r, kGrey); }},
-      {"SiglaWhiteR", [](Raster& r) { Logo(r, kGrey); }},
-      {"SiglaBlackL", [](Raster& r) { Logo(r, kNavy); }},
-      {"SiglaBlackR", [](Raster& r) { Logo(r, kNavy); }},
-      {"SiglaProKolvarImg", [](Raster& r) { KLetter(r, kNavy); }},
-      {"SiglaProKolvar2Img", [](Raster& r) { KLetter(r, kBlue); }},
-  };
-  return symbols;
+// Leaves `p` past the program it points at without drawing.
+void Skip(const uint8_t*& p) {
+  for (uint8_t op; (op = *p++) != kEnd;)
+    p += op == kPolygon ? 1 + 2 * *p : kArgs[op];
 }
 
-// The dialog icons: a large symbol on the left half of an 86 × 53 picture.
-void DialogIcon(Raster& r, const std::string& name, double unit) {
-  r.SetTransform(19 * unit, 3 * unit, 47.0 / 24 * unit);
-  if (name == "Warning") {
-    Fill(r, RoundBox(0, 0, 0, 0, 0), kYellow);
-    r.Fill(Polygon({12, 1.5, 23, 21.5, 1, 21.5}), kYellow.top, kYellow.bottom, Rgb(150, 90, 0));
-    Solid(r, Union(Polygon({10.8, 7, 13.2, 7, 12.7, 15, 11.3, 15}), Circle(12, 18, 1.4)), kInk);
-  } else if (name == "Error") {
-    Badge(r, kRed);
-    Solid(r, Union(Stroke(8, 8, 16, 16, 2.8), Stroke(16, 8, 8, 16, 2.8)), kWhite);
-  } else if (name == "Information") {
-    Badge(r, kBlue);
-    Solid(r, Union(Circle(12, 7, 1.7), Block(10.7, 10, 13.3, 18)), kWhite);
-  } else {
-    Badge(r, kGreen);
-    QuestionMark(r, kWhite);
+#define CIRCLE(x, y, r) kCircle, N(x), N(y), N(r)
+#define ELLIPSE(x, y, rx, ry) kEllipse, N(x), N(y), N(rx), N(ry)
+#define BLOCK(x0, y0, x1, y1) kBlock, N(x0), N(y0), N(x1), N(y1)
+#define ROUNDBOX(x0, y0, x1, y1, rad) kRoundBox, N(x0), N(y0), N(x1), N(y1), N(rad)
+#define STROKE(x0, y0, x1, y1, w) kStroke, N(x0), N(y0), N(x1), N(y1), N(w)
+#define RING(x, y, in, out) kRing, N(x), N(y), N(in), N(out)
+#define POLY(points) kPolygon, points
+#define P(x, y) N(x), N(y)
+#define PAGE(x0, y0, x1, y1) kPage, N(x0), N(y0), N(x1), N(y1)
+#define FILL(hue) kFill, hue
+#define SOLID(color) kSolid, color
+#define CHECK(hue) STROKE(5, 12.5, 10, 17.5, 5), STROKE(10, 17.5, 19.5, 6, 5), kUnion, FILL(hue)
+#define CROSS(hue) STROKE(6, 6, 18, 18, 5), STROKE(18, 6, 6, 18, 5), kUnion, FILL(hue)
+#define BADGE(hue) CIRCLE(12, 12, 10), FILL(hue)
+#define QUESTION(color)                                                                        \
+  RING(12, 9, 2.2, 5), BLOCK(0, 9, 11.9, 24), kMinus, STROKE(14.5, 11.5, 12, 14, 2.8), kUnion, \
+      SOLID(color), CIRCLE(12, 18, 1.8), SOLID(color)
+#define PLUS(hue) BLOCK(9, 3, 15, 21), BLOCK(3, 9, 21, 15), kUnion, FILL(hue)
+#define MINUS(hue) BLOCK(3, 9, 21, 15), FILL(hue)
+#define ARROW_RIGHT(hue) \
+  POLY(7), P(3, 9), P(12, 9), P(12, 3), P(21, 12), P(12, 21), P(12, 15), P(3, 15), FILL(hue)
+#define TRIANGLE_RIGHT(hue, x0) POLY(3), P(x0, 4), P(x0 + 12, 12), P(x0, 20), FILL(hue)
+#define TRIANGLE_LEFT(hue, x0) POLY(3), P(x0 + 12, 4), P(x0, 12), P(x0 + 12, 20), FILL(hue)
+#define PRINTER(hue)                                                                             \
+  BLOCK(7, 3, 17, 10), FILL(hPaper), ROUNDBOX(3, 9, 21, 18, 2), FILL(hue), BLOCK(7, 15, 17, 21), \
+      FILL(hPaper), CIRCLE(18, 12, 1), SOLID(cGreenTop)
+#define FLOPPY(hue)                                                                           \
+  POLY(5), P(3, 3), P(18, 3), P(21, 6), P(21, 21), P(3, 21), FILL(hue), BLOCK(7, 3.5, 16, 9), \
+      FILL(hGrey), BLOCK(6, 13, 18, 20.5), FILL(hPaper)
+#define MAGNIFIER                                                                 \
+  STROKE(14, 14, 20, 20, 4.5), FILL(hBrown), RING(10, 10, 4.5, 7.5), FILL(hGrey), \
+      CIRCLE(10, 10, 4.5), SOLID(cGlass)
+#define DOOR(hue)                                                                                \
+  BLOCK(4, 3, 14, 21), FILL(hBrown), CIRCLE(11.5, 12, 1), SOLID(cYellowTop), POLY(7), P(11, 10), \
+      P(16, 10), P(16, 6), P(22, 12), P(16, 18), P(16, 14), P(11, 14), FILL(hue)
+#define BOOK(hue)                                                                       \
+  BLOCK(4, 3, 20, 21), FILL(hue), BLOCK(7, 5, 18, 8), FILL(hPaper), BLOCK(4, 3, 6, 21), \
+      SOLID(cEdge + hue)
+#define COINS                                                                     \
+  ELLIPSE(12, 17, 8, 3.5), FILL(hYellow), ELLIPSE(12, 13, 8, 3.5), FILL(hYellow), \
+      ELLIPSE(12, 9, 8, 3.5), FILL(hYellow)
+#define KLETTER(hue)                                                                  \
+  ROUNDBOX(2, 2, 22, 22, 5), FILL(hue), BLOCK(7, 6, 10, 18), STROKE(9, 13, 16, 6, 3), \
+      STROKE(10.5, 11.5, 16.5, 18, 3), kUnion, kUnion, SOLID(cWhite)
+#define FORBIDDEN \
+  RING(12, 12, 6.5, 10), FILL(hRed), STROKE(7.5, 16.5, 16.5, 7.5, 3), SOLID(cRedDark)
+#define LOGO(hue) CIRCLE(12, 12, 10), FILL(hue), RING(12, 12, 4, 6.5), SOLID(cWhite)
+#define LINES                                                                                     \
+  BLOCK(3, 5, 21, 7.5), FILL(hNavy), BLOCK(3, 10, 21, 12.5), FILL(hNavy), BLOCK(3, 15, 21, 17.5), \
+      FILL(hNavy)
+#define GROUP BLOCK(3, 3, 21, 21), FILL(hPaper)
+
+// The programs' names, one entry (a name and the names of its twins) per program, in the order
+// of kPrograms.
+// clang-format off
+constexpr const char* kProgramNames[] = {
+    "Warning", "Error", "Information", "Confirmation", "OK", "Cancel Anulat", "Help", "Nu", "Exit",
+    "Retry", "All", "Add Plus PlusAdd", "Delete MinusDel", "Jurnal", "Vizual", "Print", "PrnSetup",
+    "Edit", "Analitic", "Detalii Pag", "Kolvar SiglaProKolvarImg", "Save", "SaveAs", "BUnelte",
+    "Config", "Stoc", "Sold", "BIntr", "BSediu", "BIes", "BBani", "Mail", "BigExit MainExitImg",
+    "PlusBlue", "PlusPorto", "PlusPeach", "PlusSnorkel", "FirstPag", "LastPag", "PrevPag",
+    "NextPag", "nPrev", "nNext", "nFirst", "nLast", "Find", "FindNext", "Grafic", "Contract",
+    "Explicatii", "Permis", "UrmatorBlue", "Avansat", "Buget", "Precedent", "Urmator",
+    "Interzis StopModi", "Surub", "Linii", "GrupX", "Grup0", "crescator", "descrescator",
+    "ToolbVert", "ToolbOriz", "EscapeImg", "SCLogo SiglaBlackL SiglaBlackR", "Neoperat",
+    "Constante", "SagRight", "SagLeft", "SagUp", "SagDown", "PalmaDeMajorca",
+    "SiglaWhiteL SiglaWhiteR", "SiglaProKolvar2Img",
+};
+// clang-format on
+
+// The programs, one after another, each ended by kEnd.
+// clang-format off
+constexpr uint8_t kPrograms[] = {
+    // Warning, Error, Information, Confirmation: the dialog icons
+    ROUNDBOX(0, 0, 0, 0, 0), FILL(hYellow),
+    POLY(3), P(12, 1.5), P(23, 21.5), P(1, 21.5), kLined, hYellow, cAmber,
+    POLY(4), P(10.8, 7), P(13.2, 7), P(12.7, 15), P(11.3, 15), CIRCLE(12, 18, 1.4), kUnion,
+    SOLID(cInk), kEnd,
+    BADGE(hRed), STROKE(8, 8, 16, 16, 2.8), STROKE(16, 8, 8, 16, 2.8), kUnion, SOLID(cWhite), kEnd,
+    BADGE(hBlue), CIRCLE(12, 7, 1.7), BLOCK(10.7, 10, 13.3, 18), kUnion, SOLID(cWhite), kEnd,
+    BADGE(hGreen), QUESTION(cWhite), kEnd,
+    CHECK(hGreen), kEnd,                                                      // OK
+    CROSS(hRed), kEnd,                                                        // Cancel
+    BADGE(hBlue), QUESTION(cWhite), kEnd,                                     // Help
+    CIRCLE(12, 12, 10), FILL(hRed), BLOCK(6, 10.5, 18, 13.5), SOLID(cWhite), kEnd,  // Nu
+    DOOR(hGreen), kEnd,                                                       // Exit
+    RING(12, 13, 5, 8.5), POLY(3), P(12, 13), P(24, 4), P(24, 13), kMinus,   // Retry
+    POLY(3), P(14, 1), P(21, 7.5), P(12.5, 10), kUnion, FILL(hGreen), kEnd,
+    STROKE(2, 12, 6, 16, 3.5), STROKE(6, 16, 13, 7, 3.5), kUnion, FILL(hGreen),  // All
+    STROKE(10, 12, 14, 16, 3.5), STROKE(14, 16, 21, 7, 3.5), kUnion, FILL(hGreen), kEnd,
+    PLUS(hGreen), kEnd,                                                       // Add
+    MINUS(hRed), kEnd,                                                        // Delete
+    BOOK(hBlue), kEnd,                                                        // Jurnal
+    CIRCLE(12, 18, 12), CIRCLE(12, 6, 12), kIntersect, FILL(hPaper),         // Vizual
+    CIRCLE(12, 12, 4), FILL(hBlue), CIRCLE(12, 12, 1.6), SOLID(cInk), kEnd,
+    PRINTER(hGrey), kEnd,                                                     // Print
+    PRINTER(hTeal), kEnd,                                                     // PrnSetup
+    POLY(5), P(16, 3), P(21, 8), P(9, 20), P(4, 20), P(4, 15), FILL(hYellow),  // Edit
+    POLY(3), P(4, 15), P(9, 20), P(4, 20), FILL(hBrown), kEnd,
+    BLOCK(3, 12, 8, 21), FILL(hBlue), BLOCK(9.5, 6, 14.5, 21), FILL(hGreen),  // Analitic
+    BLOCK(16, 9, 21, 21), FILL(hOrange), kEnd,
+    PAGE(4, 2, 20, 22), kEnd,                                                 // Detalii
+    KLETTER(hNavy), kEnd,                                                     // Kolvar
+    FLOPPY(hBlue), kEnd,                                                      // Save
+    FLOPPY(hViolet), kEnd,                                                    // SaveAs
+    STROKE(6, 18, 15, 9, 4), CIRCLE(16.5, 7.5, 5), BLOCK(15, 1, 24, 7), kMinus, kUnion,  // BUnelte
+    FILL(hGrey), kEnd,
+    CIRCLE(12, 12, 7.5), BLOCK(10, 2, 14, 22), BLOCK(2, 10, 22, 14), kUnion,  // Config
+    STROKE(5, 5, 19, 19, 4), STROKE(19, 5, 5, 19, 4), kUnion, kUnion, CIRCLE(12, 12, 10),
+    kIntersect, kUnion, CIRCLE(12, 12, 3), kMinus, FILL(hGrey), kEnd,
+    BLOCK(3, 12, 11, 20), FILL(hBrown), BLOCK(13, 12, 21, 20), FILL(hBrown),  // Stoc
+    BLOCK(8, 4, 16, 12), FILL(hOrange), kEnd,
+    COINS, kEnd,                                                              // Sold
+    BLOCK(12, 3, 21, 21), FILL(hBrown), ARROW_RIGHT(hGreen), kEnd,            // BIntr
+    BLOCK(5, 4, 19, 21), FILL(hGrey),                                         // BSediu
+    BLOCK(8, 7, 10.5, 9.5), SOLID(cBlueDark), BLOCK(13.5, 7, 16, 9.5), SOLID(cBlueDark),
+    BLOCK(8, 11.5, 10.5, 14), SOLID(cBlueDark), BLOCK(13.5, 11.5, 16, 14), SOLID(cBlueDark),
+    BLOCK(8, 16, 10.5, 18.5), SOLID(cBlueDark), BLOCK(13.5, 16, 16, 18.5), SOLID(cBlueDark), kEnd,
+    BLOCK(3, 3, 12, 21), FILL(hBrown), ARROW_RIGHT(hRed), kEnd,               // BIes
+    BLOCK(2, 6, 22, 18), FILL(hGreen), CIRCLE(12, 12, 3.5), FILL(hMint), kEnd,  // BBani
+    BLOCK(2, 6, 22, 19), FILL(hPaper), STROKE(2.5, 6.5, 12, 13, 1.2),        // Mail
+    STROKE(12, 13, 21.5, 6.5, 1.2), kUnion, SOLID(cBlueDark), kEnd,
+    DOOR(hRed), kEnd,                                                         // BigExit
+    PLUS(hBlue), kEnd,                                                        // PlusBlue
+    PLUS(hOrange), kEnd,                                                      // PlusPorto
+    PLUS(hPeach), kEnd,                                                       // PlusPeach
+    PLUS(hTeal), kEnd,                                                        // PlusSnorkel
+    PAGE(2, 2, 15, 22), TRIANGLE_LEFT(hGreen, 10), BLOCK(8, 4, 10.5, 20), FILL(hGreen), kEnd,
+    PAGE(2, 2, 15, 22), TRIANGLE_RIGHT(hGreen, 10), BLOCK(21, 4, 23.5, 20), FILL(hGreen), kEnd,
+    PAGE(2, 2, 15, 22), TRIANGLE_LEFT(hGreen, 10), kEnd,                      // PrevPag
+    PAGE(2, 2, 15, 22), TRIANGLE_RIGHT(hGreen, 10), kEnd,                     // NextPag
+    TRIANGLE_LEFT(hBlue, 6), kEnd,                                            // nPrev
+    TRIANGLE_RIGHT(hBlue, 6), kEnd,                                           // nNext
+    TRIANGLE_LEFT(hBlue, 8), BLOCK(4, 4, 7, 20), FILL(hBlue), kEnd,           // nFirst
+    TRIANGLE_RIGHT(hBlue, 4), BLOCK(17, 4, 20, 20), FILL(hBlue), kEnd,        // nLast
+    MAGNIFIER, kEnd,                                                          // Find
+    MAGNIFIER, TRIANGLE_RIGHT(hGreen, 12), kEnd,                              // FindNext
+    CIRCLE(12, 12, 9), FILL(hBlue), CIRCLE(12, 12, 9),                        // Grafic
+    POLY(4), P(12, 12), P(12, 0), P(24, 0), P(24, 12), kIntersect, FILL(hOrange), kEnd,
+    PAGE(4, 2, 18, 22), CIRCLE(16, 17, 4.5), FILL(hRed), kEnd,                // Contract
+    ROUNDBOX(2, 3, 22, 16, 4), POLY(3), P(6, 14), P(12, 14), P(5, 21), kUnion,  // Explicatii
+    FILL(hYellow), QUESTION(cInk), kEnd,
+    BADGE(hGreen), CHECK(hWhite), kEnd,                                       // Permis
+    ARROW_RIGHT(hBlue), kEnd,                                                 // UrmatorBlue
+    POLY(6), P(3, 5), P(7, 5), P(13, 12), P(7, 19), P(3, 19), P(9, 12),       // Avansat
+    POLY(6), P(11, 5), P(15, 5), P(21, 12), P(15, 19), P(11, 19), P(17, 12), kUnion, FILL(hBlue),
+    kEnd,
+    COINS, CIRCLE(17, 7, 4), FILL(hGreen), kEnd,                              // Buget
+    POLY(7), P(21, 9), P(12, 9), P(12, 3), P(3, 12), P(12, 21), P(12, 15), P(21, 15),  // Precedent
+    FILL(hGreen), kEnd,
+    ARROW_RIGHT(hGreen), kEnd,                                                // Urmator
+    FORBIDDEN, kEnd,                                                          // Interzis
+    CIRCLE(12, 12, 8), FILL(hGrey), STROKE(7, 12, 17, 12, 2.2), SOLID(cInk), kEnd,  // Surub
+    LINES, kEnd,                                                              // Linii
+    GROUP, STROKE(7, 7, 17, 17, 2.5), STROKE(17, 7, 7, 17, 2.5), kUnion, SOLID(cRedDark), kEnd,
+    GROUP, RING(12, 12, 3, 5.5), SOLID(cBlueDark), kEnd,                      // Grup0
+    POLY(3), P(12, 4), P(21, 19), P(3, 19), FILL(hGreen), kEnd,               // crescator
+    POLY(3), P(3, 5), P(21, 5), P(12, 20), FILL(hRed), kEnd,                  // descrescator
+    BLOCK(10, 6, 14, 8), FILL(hGrey), BLOCK(10, 10, 14, 12), FILL(hGrey),     // ToolbVert
+    BLOCK(10, 14, 14, 16), FILL(hGrey), BLOCK(10, 18, 14, 20), FILL(hGrey), kEnd,
+    BLOCK(6, 10, 8, 14), FILL(hGrey), BLOCK(10, 10, 12, 14), FILL(hGrey),     // ToolbOriz
+    BLOCK(14, 10, 16, 14), FILL(hGrey), BLOCK(18, 10, 20, 14), FILL(hGrey), kEnd,
+    ROUNDBOX(2, 5, 22, 19, 3), FILL(hGrey),                                   // EscapeImg
+    BLOCK(6, 9, 7.5, 15), BLOCK(6, 9, 10, 10.2), BLOCK(6, 13.8, 10, 15), kUnion, kUnion,
+    SOLID(cInk), BLOCK(13, 9, 18, 10.2), BLOCK(13, 11.4, 18, 12.6), BLOCK(13, 13.8, 18, 15),
+    kUnion, kUnion, SOLID(cInk), kEnd,
+    LOGO(hNavy), kEnd,                                                        // SCLogo
+    POLY(6), P(6, 3), P(18, 3), P(12, 12), P(18, 21), P(6, 21), P(12, 12), FILL(hGrey), kEnd,
+    BOOK(hTeal), kEnd,                                                        // Constante
+    TRIANGLE_RIGHT(hNavy, 7), kEnd,                                           // SagRight
+    TRIANGLE_LEFT(hNavy, 5), kEnd,                                            // SagLeft
+    POLY(3), P(4, 17), P(12, 6), P(20, 17), FILL(hNavy), kEnd,                // SagUp
+    POLY(3), P(4, 7), P(20, 7), P(12, 18), FILL(hNavy), kEnd,                 // SagDown
+    LOGO(hTeal), kEnd,                                                        // PalmaDeMajorca
+    LOGO(hGrey), kEnd,                                                        // SiglaWhiteL
+    KLETTER(hBlue), kEnd,                                                     // SiglaProKolvar2Img
+};
+// clang-format on
+
+// The program of picture `name`, or null when it is drawn otherwise.
+const uint8_t* FindProgram(const std::string& name) {
+  const uint8_t* p = kPrograms;
+  for (const char* names : kProgramNames) {
+    for (const char* at = names;; ++at) {
+      const char* q = name.c_str();
+      while (*q && *q == *at)
+        ++q, ++at;
+      if (!*q && (!*at || *at == ' '))
+        return p;
+      while (*at && *at != ' ')
+        ++at;
+      if (!*at)
+        break;
+    }
+    Skip(p);
   }
+  return nullptr;
+}
+
+void RunProgram(Raster& r, const std::string& name) {
+  const uint8_t* p = FindProgram(name);
+  Run(r, p);
 }
 
 // A plate cut into left edge, middle piece and right edge for three looks (normal, hot,
@@ -431,11 +445,7 @@ void Face(Raster& r, const std::string& name, double unit) {
   } else if (name == "ImageListe" || name == "ImageDate") {
     r.Fill(Block(0, 0.3, w, h), kBlue.top, kBlue.bottom, clNone);
     r.SetTransform(w / 2 - 40 * unit, h / 2 - 40 * unit, 80.0 / 24 * unit);
-    if (name == "ImageListe") {
-      Lines(r);
-    } else {
-      Page(r, 4, 2, 20, 22);
-    }
+    RunProgram(r, name == "ImageListe" ? "Linii" : "Pag");
   } else {
     // IconFace, LookupFace, Tab, TabCtrlFace, MenuTabCtrlFace120: a soft rounded face.
     r.Fill(RoundBox(0.5, 0.5, w - 0.5, h - 0.5, std::min(w, h) / 4), Rgb(245, 246, 250),
@@ -569,7 +579,9 @@ Raster DrawPicture(const std::string& name, int ppi) {
   double unit = ppi / 96.0;
   std::string n = name;
   if (n == "Warning" || n == "Error" || n == "Information" || n == "Confirmation") {
-    DialogIcon(r, n, unit);
+    // the dialog icons: a large symbol on the left half of the picture
+    r.SetTransform(19 * unit, 3 * unit, 47.0 / 24 * unit);
+    RunProgram(r, n);
   } else if (n == "Check") {
     // checked, unchecked, greyed; a 13-pixel box in each 22 × 15 cell
     int cellW = width / 3;
@@ -589,11 +601,11 @@ Raster DrawPicture(const std::string& name, int ppi) {
       if (cell == 1)
         Solid(r, Circle(5.5, 5.5, 2.3), kInk);
     }
-  } else if (auto it = Symbols().find(n); it != Symbols().end()) {
+  } else if (const uint8_t* program = FindProgram(n)) {
     int cellW = width / layout->cells;
     double scale = std::min(cellW, height) / 24.0;
     r.SetTransform((cellW - 24 * scale) / 2, (height - 24 * scale) / 2, scale);
-    it->second(r);
+    Run(r, program);
     if (IsStrip(*layout)) {
       r.CopyCell(0, cellW, cellW, DisabledLook);
       r.CopyCell(0, 2 * cellW, cellW, HotLook);
