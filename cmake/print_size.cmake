@@ -3,9 +3,9 @@ file(SIZE ${FILE} size)
 math(EXPR kib "${size} / 1024")
 get_filename_component(name ${FILE} NAME)
 message(STATUS "${name}: ${size} bytes (${kib} KiB)")
-# The budget: the program as it is with a few kilobytes of room, so that growth is seen early
-# (the aim is 650 KB and a limit of 700 KB).
-set(limit 737280)
+# The budget: 700 KB, so that growth is seen early
+# (the aim is 650 KB).
+set(limit 716800)
 math(EXPR room "${limit} - ${size}")
 message(STATUS "${name}: ${room} bytes of room under the limit of ${limit}")
 if(ENFORCE AND size GREATER limit)
