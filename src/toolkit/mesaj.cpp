@@ -41,7 +41,7 @@ TMesaj::TMesaj() {
   for (const PictureLayout& layout : HolderPictures()) {
     Raster r = DrawPicture(layout.name);
     auto picture = std::make_shared<TBitmap>(r.Width(), r.Height(), r.Pixels());
-    names_[picture->Serial()] = layout.name;
+    names_[picture->Serial()] = std::string(layout.name);
     pictures_[layout.name] = std::move(picture);
   }
 }
