@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include <algorithm>
+
 #include "platform/error.h"
 
 namespace kolvar {
@@ -207,6 +209,24 @@ std::optional<std::string> EncodeExact(const CodePageConverter& converter,
   if (converter.Decode(codePage, *bytes) != text)
     return std::nullopt;
   return bytes;
+}
+
+void SortStrings(std::vector<std::wstring>& items,
+                 bool (*less)(const std::wstring&, const std::wstring&)) {
+  // Sorting the strings themselves would swap them, which links the library's whole swap of
+  // two strings for a handful of sorts; pointers swap as plain words, and std::sort's moves
+  // depend only on the comparisons, so the order is the same.
+  std::vector<std::wstring*> order;
+  order.reserve(items.size());
+  for (std::wstring& item : items)
+    order.push_back(&item);
+  std::sort(order.begin(), order.end(),
+            [less](const std::wstring* a, const std::wstring* b) { return less(*a, *b); });
+  std::vector<std::wstring> sorted;
+  sorted.reserve(items.size());
+  for (std::wstring* item : order)
+    sorted.push_back(std::move(*item));
+  items = std::move(sorted);
 }
 
 }  // namespace kolvar

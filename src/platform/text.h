@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kolvar {
 
@@ -55,6 +56,12 @@ class CodePageConverter {
                                             bool* usedDefault) const = 0;
   virtual std::wstring Decode(unsigned codePage, std::string_view bytes) const = 0;
 };
+
+// Sorts `items` by `less` (a strict weak order) into exactly the order std::sort leaves: the sort
+// runs over pointers to the strings, which are then moved into place once. Never throws beyond
+// what `less` and the allocation of the pointers throw.
+void SortStrings(std::vector<std::wstring>& items,
+                 bool (*less)(const std::wstring&, const std::wstring&));
 
 inline constexpr unsigned kCodePageUtf7 = 65000;
 inline constexpr unsigned kCodePageUtf8 = 65001;

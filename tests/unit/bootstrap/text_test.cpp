@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace kolvar {
 namespace {
@@ -19,6 +21,27 @@ TEST(Utf8, MalformedInputBecomesReplacementCharacters) {
   EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\uFFFD\uFFFD");            // overlong "/"
   EXPECT_EQ(Utf8ToWide("\xED\xA0\x80"), L"\uFFFD\uFFFD\uFFFD");  // surrogate
   EXPECT_EQ(Utf8ToWide("\xFF"), L"\uFFFD");
+}
+
+// Names equal but for case are equivalent under the order; their order afterwards must be the one
+// std::sort gives, over more names than its final insertion pass handles alone.
+TEST(SortStrings, LeavesTheOrderOfStdSortEquivalentsIncluded) {
+  std::vector<std::wstring> names;
+  for (int i = 0; i < 60; ++i) {
+    std::wstring name(1, static_cast<wchar_t>(L'a' + (i * 7) % 5));
+    name += static_cast<wchar_t>(L'0' + i % 10);
+    names.push_back(i % 2 ? AsciiUpper(name) + DecimalText(i) : name + DecimalText(i));
+  }
+  auto caseless = [](const std::wstring& a, const std::wstring& b) {
+    return AsciiUpper(a).substr(0, 2) < AsciiUpper(b).substr(0, 2);
+  };
+  std::vector<std::wstring> expected = names;
+  std::sort(expected.begin(), expected.end(), caseless);
+  SortStrings(names, caseless);
+  EXPECT_EQ(names, expected);
+  std::vector<std::wstring> none;
+  SortStrings(none, caseless);
+  EXPECT_TRUE(none.empty());
 }
 
 TEST(Paths, JoinWithExactlyOneBackslash) {
