@@ -167,6 +167,18 @@ std::wstring DecimalText(long long value) {
   return std::wstring(p, digits + sizeof digits / sizeof digits[0]);
 }
 
+WholeDivision DivideWhole(long long value, long long divisor) {
+  unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                           : static_cast<unsigned long long>(value);
+  unsigned long long d = static_cast<unsigned long long>(divisor);
+  unsigned long long quotient = magnitude / d, remainder = magnitude % d;
+  if (value < 0) {
+    quotient = 0ULL - quotient;
+    remainder = 0ULL - remainder;
+  }
+  return {static_cast<long long>(quotient), static_cast<long long>(remainder)};
+}
+
 std::wstring HexText(unsigned long long value, int digits) {
   std::wstring out;
   do {

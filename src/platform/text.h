@@ -31,6 +31,15 @@ std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
 // numbers with these two rather than the C library's printf family, which would bring a whole
 // formatting engine into the program for a few integers.
 std::wstring DecimalText(long long value);
+// `value` / `divisor` and `value` % `divisor` exactly as the language gives them (the quotient
+// rounded toward zero, the remainder with the sign of `value`), for `divisor` > 0. Worked on the
+// magnitude, so that splitting a number into units and fraction needs no signed 64-bit division
+// routine in the program.
+struct WholeDivision {
+  long long quotient;
+  long long remainder;
+};
+WholeDivision DivideWhole(long long value, long long divisor);
 // `value` in upper-case hexadecimal, padded with zeros to at least `digits` digits.
 std::wstring HexText(unsigned long long value, int digits = 1);
 

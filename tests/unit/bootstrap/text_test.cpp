@@ -85,6 +85,15 @@ TEST(Numbers, DecimalAndHexadecimalTextAtTheLimits) {
   EXPECT_EQ(DecimalText(1234567890123LL), L"1234567890123");
   EXPECT_EQ(DecimalText(std::numeric_limits<long long>::min()), L"-9223372036854775808");
   EXPECT_EQ(DecimalText(std::numeric_limits<long long>::max()), L"9223372036854775807");
+  // The split agrees with / and % on either side of zero and at the ends of the range.
+  const long long min = std::numeric_limits<long long>::min();
+  const long long max = std::numeric_limits<long long>::max();
+  for (long long value : {0LL, 7LL, 100LL, 12345LL, -1LL, -12345LL, min, min + 1, max})
+    for (long long divisor : {1LL, 10LL, 100LL, max}) {
+      WholeDivision split = DivideWhole(value, divisor);
+      EXPECT_EQ(split.quotient, value / divisor) << value << " / " << divisor;
+      EXPECT_EQ(split.remainder, value % divisor) << value << " % " << divisor;
+    }
   EXPECT_EQ(HexText(0), L"0");
   EXPECT_EQ(HexText(0xC0000005UL, 8), L"C0000005");
   EXPECT_EQ(HexText(0x1F, 8), L"0000001F");
