@@ -190,6 +190,15 @@ std::wstring HexText(unsigned long long value, int digits) {
   return out;
 }
 
+std::wstring Trimmed(std::wstring_view text, std::wstring_view blanks) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && blanks.find(text[begin]) != std::wstring_view::npos)
+    ++begin;
+  while (end > begin && blanks.find(text[end - 1]) != std::wstring_view::npos)
+    --end;
+  return std::wstring(text.substr(begin, end - begin));
+}
+
 std::wstring AsciiUpper(std::wstring_view text) {
   std::wstring out(text);
   for (auto& c : out) {

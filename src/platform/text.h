@@ -49,6 +49,9 @@ std::wstring EscapeControlCharacters(std::wstring_view text);
 
 // ASCII-only case mapping; other characters are left as they are.
 std::wstring AsciiUpper(std::wstring_view text);
+
+// `text` without the characters of `blanks` at either end; empty when it holds nothing else.
+std::wstring Trimmed(std::wstring_view text, std::wstring_view blanks);
 bool EqualsNoCaseAscii(std::wstring_view a, std::wstring_view b);
 
 // How the system converts between wide text and a code page, behind an interface so that the

@@ -44,6 +44,15 @@ TEST(SortStrings, LeavesTheOrderOfStdSortEquivalentsIncluded) {
   EXPECT_TRUE(none.empty());
 }
 
+TEST(Text, TrimmedTakesTheBlanksOffBothEndsOnly) {
+  EXPECT_EQ(Trimmed(L" \t a b \r\n", L" \t\r\n"), L"a b");
+  EXPECT_EQ(Trimmed(L"\"'x'\"", L"\"'"), L"x");
+  EXPECT_EQ(Trimmed(L"x", L" "), L"x");
+  EXPECT_EQ(Trimmed(L" \t ", L" \t"), L"");
+  EXPECT_EQ(Trimmed(L"", L" "), L"");
+  EXPECT_EQ(Trimmed(L" a ", L""), L" a ");
+}
+
 TEST(Paths, JoinWithExactlyOneBackslash) {
   EXPECT_EQ(JoinPath(L"C:\\ProKolv", L"DATA"), L"C:\\ProKolv\\DATA");
   EXPECT_EQ(JoinPath(L"C:\\ProKolv\\", L"DATA"), L"C:\\ProKolv\\DATA");
