@@ -26,7 +26,11 @@ class TEditInfo : public toolkit::TTitleForm {
   bool IsAuto = false;
   std::wstring FName;
   // Hands a link that leaves the document to the user's default program; true when it did.
-  std::function<bool(const std::wstring& link)> OpenLink = htmlview::OpenInDefaultProgram;
+  // Held as a lambda: a plain function's type information in a std::function brings in the run
+  // time's support for pointer types.
+  std::function<bool(const std::wstring& link)> OpenLink = [](const std::wstring& link) {
+    return htmlview::OpenInDefaultProgram(link);
+  };
   // Back among the always-on-top windows after a link's program had the front (the viewer is
   // shown or activated again).
   void BackOnTop();

@@ -91,8 +91,10 @@ std::optional<std::wstring> ReadMarker(const std::wstring& exeDir) {
 
 void WriteMarker(const std::wstring& folder, const std::wstring& mediaDir) {
   std::optional<std::string> line = WideToAnsiExact(mediaDir);
-  if (!line)
-    line = kUtf8Bom + WideToUtf8(mediaDir);
+  if (!line) {
+    line.emplace(kUtf8Bom);
+    *line += WideToUtf8(mediaDir);
+  }
   WriteFileBytes(folder + kMarkerFile, *line + "\r\n");
 }
 

@@ -21,9 +21,10 @@ std::wstring VersionFolderName(double version) {
   if (rest > 0.5L || (rest == 0.5L && units % 2 != 0))
     ++units;
   std::wstring out = version < 0 && units != 0 ? L"-" : L"";
-  out += DecimalText(units / scale);
+  WholeDivision split = DivideWhole(units, scale);
+  out += DecimalText(split.quotient);
   if (decimals > 0) {
-    std::wstring fraction = DecimalText(units % scale);
+    std::wstring fraction = DecimalText(split.remainder);
     out += L'.' + std::wstring(decimals - fraction.size(), L'0') + fraction;
   }
   return out;

@@ -103,11 +103,12 @@ Place PanouPlace(int clientWidth, int clientHeight, int panouWidth, int panouHei
 std::wstring VersionCaption(double version) {
   // Whole hundredths, formatted by hand so that no locale can change the separator.
   long long hundredths = std::llround(std::fabs(version) * 100);
-  std::wstring decimals = DecimalText(hundredths % 100);
+  WholeDivision split = DivideWhole(hundredths, 100);
+  std::wstring decimals = DecimalText(split.remainder);
   if (decimals.size() < 2)
     decimals.insert(0, 1, L'0');
   return std::wstring(L"ver.") + (version < 0 && hundredths != 0 ? L"-" : L"") +
-         DecimalText(hundredths / 100) + L"." + decimals;
+         DecimalText(split.quotient) + L"." + decimals;
 }
 
 std::wstring ClientQuestionText() {

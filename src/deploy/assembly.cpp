@@ -34,8 +34,8 @@ bool ArchiveAssembly::AssembleArchives() {
     for (std::wstring& name : files_.ListNames(state_.SourceDir))
       if (IsArchivePart(name))
         parts.push_back(std::move(name));
-    std::sort(parts.begin(), parts.end(),
-              [](const std::wstring& a, const std::wstring& b) { return PartNameLess(a, b); });
+    SortStrings(parts,
+                [](const std::wstring& a, const std::wstring& b) { return PartNameLess(a, b); });
     for (const std::wstring& name : parts)
       CopyPart(name);
     LogEvent(L"disk " + DecimalText(n) + L": " +

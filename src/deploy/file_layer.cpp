@@ -1,6 +1,7 @@
 #include "deploy/file_layer.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/text.h"
 
@@ -153,10 +154,12 @@ std::vector<std::wstring> MissingLevels(FileSystem& files, const std::wstring& f
 
 std::vector<std::wstring> CreateFolderChain(FileSystem& files, const std::wstring& folder) {
   std::vector<std::wstring> missing = MissingLevels(files, folder);
-  std::reverse(missing.begin(), missing.end());
-  for (const std::wstring& level : missing)
+  // Moved over in reverse rather than reversed in place: no swap of strings linked for this.
+  std::vector<std::wstring> chain(std::make_move_iterator(missing.rbegin()),
+                                  std::make_move_iterator(missing.rend()));
+  for (const std::wstring& level : chain)
     files.CreateFolder(level);
-  return missing;
+  return chain;
 }
 
 void DeleteTree(FileSystem& files, const std::wstring& folder) noexcept {

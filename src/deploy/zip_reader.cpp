@@ -404,7 +404,7 @@ void ZipArchive::ReadDirectory(OemDecoder oem) {
     const unsigned char* p = reader.Take(nameLength);
     if (!p)
       Fail(L"directorul central este taiat");
-    e.rawName.assign(reinterpret_cast<const char*>(p), nameLength);
+    e.rawName = std::string(reinterpret_cast<const char*>(p), nameLength);
     p = reader.Take(extraLength);
     if (!p)
       Fail(L"directorul central este taiat");
@@ -441,7 +441,7 @@ void ZipArchive::ReadDirectory(OemDecoder oem) {
         uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(e.rawName.data()),
                           static_cast<uInt>(e.rawName.size()));
         if (Get32(field + 1) == crc) {
-          unicodePath.assign(reinterpret_cast<const char*>(field + 5), length - 5);
+          unicodePath = std::string(reinterpret_cast<const char*>(field + 5), length - 5);
           unicodePathValid = true;
         }
       }

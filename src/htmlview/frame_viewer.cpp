@@ -9,6 +9,7 @@
 #include "htmlview/pure/charset.h"
 #include "htmlview/pure/image_info.h"
 #include "htmlview/pure/table_widths.h"
+#include "platform/text.h"
 
 namespace kolvar::htmlview {
 
@@ -168,10 +169,7 @@ void ResolveLocalLink(const std::wstring& folder,
                       const std::wstring& href,
                       std::wstring& path,
                       std::wstring& anchor) {
-  std::wstring link = href;
-  size_t b = link.find_first_not_of(L" \t\r\n");
-  size_t e = link.find_last_not_of(L" \t\r\n");
-  link = b == std::wstring::npos ? L"" : link.substr(b, e - b + 1);
+  std::wstring link = Trimmed(href, L" \t\r\n");
   anchor.clear();
   size_t hash = link.find('#');
   if (hash != std::wstring::npos) {
@@ -853,10 +851,7 @@ void TFrameViewer::LinkClicked(TDocumentView* view, int link) {
   std::wstring href = links[link].href;
   std::wstring target = links[link].target;
   // Blanks around an address are not part of it, as in every browser.
-  size_t begin = href.find_first_not_of(L" \t\r\n");
-  href = begin == std::wstring::npos
-             ? L""
-             : href.substr(begin, href.find_last_not_of(L" \t\r\n") - begin + 1);
+  href = Trimmed(href, L" \t\r\n");
   if (!href.empty() && href[0] == '#') {
     view->ScrollToAnchor(href.substr(1));
     return;

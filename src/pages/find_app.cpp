@@ -201,7 +201,7 @@ std::wstring TFindApp::ScanDisks() {
       page->dirlabel->SetCaption(L"");
     }
   } end{this};
-  ProgramFolderScan scan(*this, WindowsFolder());
+  ProgramFolderScan scan(observer_, WindowsFolder());
   found = scan.ScanFixedDrives();
   if (AskToStop)
     found.clear();
@@ -209,7 +209,7 @@ std::wstring TFindApp::ScanDisks() {
 }
 
 bool TFindApp::SearchFolder(const std::wstring& path) {
-  ProgramFolderScan scan(*this, WindowsFolder());
+  ProgramFolderScan scan(observer_, WindowsFolder());
   return scan.SearchFolder(path);
 }
 

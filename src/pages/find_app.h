@@ -14,7 +14,7 @@
 
 namespace kolvar::pages {
 
-class TFindApp : public TWizardPage, private ScanObserver {
+class TFindApp : public TWizardPage {
  public:
   TFindApp();
 
@@ -55,9 +55,21 @@ class TFindApp : public TWizardPage, private ScanObserver {
   // Every fixed drive; empty when nothing is found or the user stopped the scan.
   std::wstring ScanDisks();
 
-  // ScanObserver: the status line and the pending window messages, once per folder.
-  void Searching(const std::wstring& folder) override;
-  bool StopRequested() override { return AskToStop; }
+  // The status line and the pending window messages, once per folder.
+  void Searching(const std::wstring& folder);
+
+  // The scan's view of the page. A member rather than a second base: the page's classes keep
+  // single inheritance, so their type checks need no multiple-base support from the run time.
+  class Observer final : public ScanObserver {
+   public:
+    explicit Observer(TFindApp& page) : page_(page) {}
+    void Searching(const std::wstring& folder) override { page_.Searching(folder); }
+    bool StopRequested() override { return page_.AskToStop; }
+
+   private:
+    TFindApp& page_;
+  };
+  Observer observer_{*this};
 
   bool Activated = false;
   bool AskToStop = false;

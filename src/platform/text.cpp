@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include <algorithm>
+
 #include "platform/error.h"
 
 namespace kolvar {
@@ -165,6 +167,18 @@ std::wstring DecimalText(long long value) {
   return std::wstring(p, digits + sizeof digits / sizeof digits[0]);
 }
 
+WholeDivision DivideWhole(long long value, long long divisor) {
+  unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                           : static_cast<unsigned long long>(value);
+  unsigned long long d = static_cast<unsigned long long>(divisor);
+  unsigned long long quotient = magnitude / d, remainder = magnitude % d;
+  if (value < 0) {
+    quotient = 0ULL - quotient;
+    remainder = 0ULL - remainder;
+  }
+  return {static_cast<long long>(quotient), static_cast<long long>(remainder)};
+}
+
 std::wstring HexText(unsigned long long value, int digits) {
   std::wstring out;
   do {
@@ -174,6 +188,15 @@ std::wstring HexText(unsigned long long value, int digits) {
   if (static_cast<int>(out.size()) < digits)
     out.insert(0, digits - out.size(), L'0');
   return out;
+}
+
+std::wstring Trimmed(std::wstring_view text, std::wstring_view blanks) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && blanks.find(text[begin]) != std::wstring_view::npos)
+    ++begin;
+  while (end > begin && blanks.find(text[end - 1]) != std::wstring_view::npos)
+    --end;
+  return std::wstring(text.substr(begin, end - begin));
 }
 
 std::wstring AsciiUpper(std::wstring_view text) {
@@ -207,6 +230,24 @@ std::optional<std::string> EncodeExact(const CodePageConverter& converter,
   if (converter.Decode(codePage, *bytes) != text)
     return std::nullopt;
   return bytes;
+}
+
+void SortStrings(std::vector<std::wstring>& items,
+                 bool (*less)(const std::wstring&, const std::wstring&)) {
+  // Sorting the strings themselves would swap them, which links the library's whole swap of
+  // two strings for a handful of sorts; pointers swap as plain words, and std::sort's moves
+  // depend only on the comparisons, so the order is the same.
+  std::vector<std::wstring*> order;
+  order.reserve(items.size());
+  for (std::wstring& item : items)
+    order.push_back(&item);
+  std::sort(order.begin(), order.end(),
+            [less](const std::wstring* a, const std::wstring* b) { return less(*a, *b); });
+  std::vector<std::wstring> sorted;
+  sorted.reserve(items.size());
+  for (std::wstring* item : order)
+    sorted.push_back(std::move(*item));
+  items = std::move(sorted);
 }
 
 }  // namespace kolvar

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kolvar {
 
@@ -30,6 +31,15 @@ std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
 // numbers with these two rather than the C library's printf family, which would bring a whole
 // formatting engine into the program for a few integers.
 std::wstring DecimalText(long long value);
+// `value` / `divisor` and `value` % `divisor` exactly as the language gives them (the quotient
+// rounded toward zero, the remainder with the sign of `value`), for `divisor` > 0. Worked on the
+// magnitude, so that splitting a number into units and fraction needs no signed 64-bit division
+// routine in the program.
+struct WholeDivision {
+  long long quotient;
+  long long remainder;
+};
+WholeDivision DivideWhole(long long value, long long divisor);
 // `value` in upper-case hexadecimal, padded with zeros to at least `digits` digits.
 std::wstring HexText(unsigned long long value, int digits = 1);
 
@@ -39,6 +49,9 @@ std::wstring EscapeControlCharacters(std::wstring_view text);
 
 // ASCII-only case mapping; other characters are left as they are.
 std::wstring AsciiUpper(std::wstring_view text);
+
+// `text` without the characters of `blanks` at either end; empty when it holds nothing else.
+std::wstring Trimmed(std::wstring_view text, std::wstring_view blanks);
 bool EqualsNoCaseAscii(std::wstring_view a, std::wstring_view b);
 
 // How the system converts between wide text and a code page, behind an interface so that the
@@ -55,6 +68,12 @@ class CodePageConverter {
                                             bool* usedDefault) const = 0;
   virtual std::wstring Decode(unsigned codePage, std::string_view bytes) const = 0;
 };
+
+// Sorts `items` by `less` (a strict weak order) into exactly the order std::sort leaves: the sort
+// runs over pointers to the strings, which are then moved into place once. Never throws beyond
+// what `less` and the allocation of the pointers throw.
+void SortStrings(std::vector<std::wstring>& items,
+                 bool (*less)(const std::wstring&, const std::wstring&));
 
 inline constexpr unsigned kCodePageUtf7 = 65000;
 inline constexpr unsigned kCodePageUtf8 = 65001;

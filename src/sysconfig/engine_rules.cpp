@@ -90,7 +90,9 @@ std::vector<AliasEntry> SuiteAliases(std::wstring_view dataDir) {
 }
 
 std::string AliasParams(std::string_view path) {
-  return "PATH:" + std::string(path);
+  std::string params("PATH:");
+  params += path;
+  return params;
 }
 
 bool FitsEngineBuffer(std::string_view text) {

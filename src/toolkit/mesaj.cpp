@@ -89,7 +89,7 @@ const TPicture& TMesaj::Picture(const std::string& name) const {
     return G().empty;
   Raster r = DrawPicture(layout->name);
   auto picture = std::make_shared<TBitmap>(r.Width(), r.Height(), r.Pixels());
-  names_[picture->Serial()] = layout->name;
+  names_[picture->Serial()] = std::string(layout->name);
   return pictures_[layout->name] = std::move(picture);
 }
 

@@ -1,5 +1,7 @@
 #include "htmlview/pure/links.h"
 
+#include "platform/text.h"
+
 namespace kolvar::htmlview {
 
 namespace {
@@ -21,11 +23,9 @@ bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
 }  // namespace
 
 std::wstring OpenableLink(const std::wstring& href) {
-  size_t begin = href.find_first_not_of(L" \t\r\n");
-  if (begin == std::wstring::npos)
+  std::wstring link = Trimmed(href, L" \t\r\n");
+  if (link.empty())
     return L"";
-  size_t end = href.find_last_not_of(L" \t\r\n");
-  std::wstring link = href.substr(begin, end - begin + 1);
   // A control character could end the address early or carry a second command for the
   // program that receives it.
   for (wchar_t c : link) {

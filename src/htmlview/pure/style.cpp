@@ -4,6 +4,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "platform/text.h"
+
 namespace kolvar::htmlview {
 
 namespace {
@@ -49,11 +51,7 @@ int HexDigit(char c) {
 }
 
 std::wstring Trim(const std::wstring& s) {
-  size_t b = s.find_first_not_of(L" \t\r\n\"'");
-  if (b == std::wstring::npos)
-    return L"";
-  size_t e = s.find_last_not_of(L" \t\r\n\"'");
-  return s.substr(b, e - b + 1);
+  return Trimmed(s, L" \t\r\n\"'");
 }
 
 // Pixels of a CSS font size; nothing when unreadable.

@@ -134,7 +134,7 @@ std::wstring DriveLine(wchar_t letter, const std::wstring& label) {
 }
 
 void SortFolderNames(std::vector<std::wstring>& names) {
-  std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+  SortStrings(names, [](const std::wstring& a, const std::wstring& b) {
     std::wstring ua = AsciiUpper(a), ub = AsciiUpper(b);
     return ua != ub ? ua < ub : a < b;
   });

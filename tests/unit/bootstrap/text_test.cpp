@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace kolvar {
 namespace {
@@ -19,6 +21,36 @@ TEST(Utf8, MalformedInputBecomesReplacementCharacters) {
   EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\uFFFD\uFFFD");            // overlong "/"
   EXPECT_EQ(Utf8ToWide("\xED\xA0\x80"), L"\uFFFD\uFFFD\uFFFD");  // surrogate
   EXPECT_EQ(Utf8ToWide("\xFF"), L"\uFFFD");
+}
+
+// Names equal but for case are equivalent under the order; their order afterwards must be the one
+// std::sort gives, over more names than its final insertion pass handles alone.
+TEST(SortStrings, LeavesTheOrderOfStdSortEquivalentsIncluded) {
+  std::vector<std::wstring> names;
+  for (int i = 0; i < 60; ++i) {
+    std::wstring name(1, static_cast<wchar_t>(L'a' + (i * 7) % 5));
+    name += static_cast<wchar_t>(L'0' + i % 10);
+    names.push_back(i % 2 ? AsciiUpper(name) + DecimalText(i) : name + DecimalText(i));
+  }
+  auto caseless = [](const std::wstring& a, const std::wstring& b) {
+    return AsciiUpper(a).substr(0, 2) < AsciiUpper(b).substr(0, 2);
+  };
+  std::vector<std::wstring> expected = names;
+  std::sort(expected.begin(), expected.end(), caseless);
+  SortStrings(names, caseless);
+  EXPECT_EQ(names, expected);
+  std::vector<std::wstring> none;
+  SortStrings(none, caseless);
+  EXPECT_TRUE(none.empty());
+}
+
+TEST(Text, TrimmedTakesTheBlanksOffBothEndsOnly) {
+  EXPECT_EQ(Trimmed(L" \t a b \r\n", L" \t\r\n"), L"a b");
+  EXPECT_EQ(Trimmed(L"\"'x'\"", L"\"'"), L"x");
+  EXPECT_EQ(Trimmed(L"x", L" "), L"x");
+  EXPECT_EQ(Trimmed(L" \t ", L" \t"), L"");
+  EXPECT_EQ(Trimmed(L"", L" "), L"");
+  EXPECT_EQ(Trimmed(L" a ", L""), L" a ");
 }
 
 TEST(Paths, JoinWithExactlyOneBackslash) {
@@ -62,6 +94,15 @@ TEST(Numbers, DecimalAndHexadecimalTextAtTheLimits) {
   EXPECT_EQ(DecimalText(1234567890123LL), L"1234567890123");
   EXPECT_EQ(DecimalText(std::numeric_limits<long long>::min()), L"-9223372036854775808");
   EXPECT_EQ(DecimalText(std::numeric_limits<long long>::max()), L"9223372036854775807");
+  // The split agrees with / and % on either side of zero and at the ends of the range.
+  const long long min = std::numeric_limits<long long>::min();
+  const long long max = std::numeric_limits<long long>::max();
+  for (long long value : {0LL, 7LL, 100LL, 12345LL, -1LL, -12345LL, min, min + 1, max})
+    for (long long divisor : {1LL, 10LL, 100LL, max}) {
+      WholeDivision split = DivideWhole(value, divisor);
+      EXPECT_EQ(split.quotient, value / divisor) << value << " / " << divisor;
+      EXPECT_EQ(split.remainder, value % divisor) << value << " % " << divisor;
+    }
   EXPECT_EQ(HexText(0), L"0");
   EXPECT_EQ(HexText(0xC0000005UL, 8), L"C0000005");
   EXPECT_EQ(HexText(0x1F, 8), L"0000001F");
