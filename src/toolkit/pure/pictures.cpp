@@ -607,8 +607,8 @@ Raster DrawPicture(const std::string& name, int ppi) {
     r.SetTransform((cellW - 24 * scale) / 2, (height - 24 * scale) / 2, scale);
     Run(r, program);
     if (IsStrip(*layout)) {
-      r.CopyCell(0, cellW, cellW, DisabledLook);
-      r.CopyCell(0, 2 * cellW, cellW, HotLook);
+      r.CopyCell(0, cellW, cellW, [](TColor c) { return DisabledLook(c); });
+      r.CopyCell(0, 2 * cellW, cellW, [](TColor c) { return HotLook(c); });
     }
   } else {
     Face(r, n, unit);
