@@ -7,7 +7,7 @@ import, the data check_xp_imports.py judges every import by.
 Sources, both public and machine-readable, both marking the Windows version of each export:
 
 1. The export tables of an NT 5.x-compatible system's sources, ReactOS (github.com/reactos/
-   reactos): one .spec file per DLL, listed in DLLS below. Their lines read
+   reactos): one export definition file per DLL, listed in DLLS below. Their lines read
    `<ordinal> <type> [-flags] <name>(<args>) [<forward>]`; `-version=0x600+` marks an export
    that came with Vista (0x600), `-version=0x501-0x502` one that exists from XP to Server 2003
    only, `-arch=`/`-i386` one that exists on some processors only, `-noname` one exported by
@@ -20,21 +20,21 @@ Sources, both public and machine-readable, both marking the Windows version of e
    function listed there that a later XP service pack took over is refused as well: the check
    errs on the side of refusing.
 
-SOURCES is a folder holding <dll>.spec for each DLL and <dll>.names52.htm (or a plain list of
+SOURCES is a folder holding each DLL's export definition file (named as in DLLS) and <dll>.names52.htm (or a plain list of
 names, one a line, <dll>.names52) where ADDED_IN_5_2 names it. The data of the committed
 xp_exports.txt came from reactos/reactos as stored on 2026-12-10 (the files' paths are in
 DLLS) and the two history pages of the same day, copied reduced to the columns read here
 (ordinal, flags, name, the "missing in XP SP3" comment) and without the lines for other
-processors; the script reads full .spec files alike.
+processors; the script reads the full files alike.
 
 Ordinals are kept only where they are the DLL's interface (ORDINALS_ARE_INTERFACE): elsewhere
-the numbers in the .spec files are ReactOS' own, and an import by ordinal from such a DLL is
+the numbers in the definition files are ReactOS' own, and an import by ordinal from such a DLL is
 refused."""
 import os
 import re
 import sys
 
-# DLL -> the .spec file in the ReactOS tree.
+# DLL -> its export definition file in the ReactOS tree.
 DLLS = {
     "advapi32.dll": "dll/win32/advapi32/advapi32.spec",
     "gdi32.dll": "win32ss/gdi/gdi32/gdi32.spec",
