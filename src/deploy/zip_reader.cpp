@@ -619,6 +619,15 @@ void ZipArchive::ReadEntry(const ZipEntry& entry,
 void ZipArchive::ExtractEntry(const ZipEntry& entry,
                               ExtractTarget& target,
                               const ProgressHandler& progress) const {
+  WriteEntry(entry, target, progress, [&](const Sink& sink, const ProgressHandler& during) {
+    ReadEntry(entry, sink, during);
+  });
+}
+
+void ZipArchive::WriteEntry(const ZipEntry& entry,
+                            ExtractTarget& target,
+                            const ProgressHandler& progress,
+                            const DataReader& read) const {
   CheckExtractable(entry);
   std::wstring path = TargetPath(entry);
   try {
@@ -650,8 +659,7 @@ void ZipArchive::ExtractEntry(const ZipEntry& entry,
         if (position < en.uncompressedSize)
           progress(en, position);
       };
-    ReadEntry(
-        entry, [&](const char* data, size_t size) { file->Write(data, size); }, during);
+    read([&](const char* data, size_t size) { file->Write(data, size); }, during);
     file->Finish(entry.dosDate, entry.dosTime, entry.dosAttributes());
     file.reset();
   } catch (const ZipError&) {
