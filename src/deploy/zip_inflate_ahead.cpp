@@ -25,14 +25,22 @@ class PieceQueue {
   // Waits for room. Returns false when the writer has given up.
   bool Push(Piece piece) {
     std::unique_lock<std::mutex> lock(mutex_);
-    // An empty queue always takes a piece: no piece is too big to pass.
-    room_.wait(lock, [&] { return stopped_ || pieces_.empty() || bytes_ < kMaxBytes; });
+    // A full queue is left to drain to half before it takes more: the two threads then do
+    // not wake each other for every piece. (An empty queue is never full: no piece is too
+    // big to pass.)
+    if (bytes_ >= kMaxBytes) {
+      inflaterWaiting_ = true;
+      room_.wait(lock, [&] { return stopped_ || bytes_ <= kMaxBytes / 2; });
+      inflaterWaiting_ = false;
+    }
     if (stopped_)
       return false;
+    bool wasEmpty = pieces_.empty();
     // Counted by what the buffers hold on to: a recycled one keeps its size for small pieces.
     bytes_ += piece.bytes.capacity();
     pieces_.push_back(std::move(piece));
-    ready_.notify_one();
+    if (wasEmpty)
+      ready_.notify_one();
     return true;
   }
 
@@ -43,7 +51,8 @@ class PieceQueue {
     Piece piece = std::move(pieces_.front());
     pieces_.pop_front();
     bytes_ -= piece.bytes.capacity();
-    room_.notify_one();
+    if (inflaterWaiting_ && bytes_ <= kMaxBytes / 2)
+      room_.notify_one();
     return piece;
   }
 
@@ -74,7 +83,7 @@ class PieceQueue {
   std::condition_variable ready_, room_;
   std::deque<Piece> pieces_;
   size_t bytes_ = 0;
-  bool stopped_ = false;
+  bool stopped_ = false, inflaterWaiting_ = false;
   std::vector<std::vector<char>> spare_;
 };
 
