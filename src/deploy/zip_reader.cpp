@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "deploy/crc32.h"
 #include "platform/text.h"
 
 namespace kolvar::deploy {
@@ -438,9 +439,7 @@ void ZipArchive::ReadDirectory(OemDecoder oem) {
         }
         needSize = needCompressed = needOffset = needDisk = false;
       } else if (id == kUnicodePathField && length >= 5 && field[0] == 1) {
-        uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(e.rawName.data()),
-                          static_cast<uInt>(e.rawName.size()));
-        if (Get32(field + 1) == crc) {
+        if (Get32(field + 1) == Crc32(0, e.rawName.data(), e.rawName.size())) {
           unicodePath = std::string(reinterpret_cast<const char*>(field + 5), length - 5);
           unicodePathValid = true;
         }
@@ -553,12 +552,12 @@ void ZipArchive::ReadEntry(const ZipEntry& entry,
   std::vector<char>& input = work.input;
   std::vector<char>& output = work.output;
   uint64_t offset = entry.dataOffset, left = entry.compressedSize, written = 0;
-  uLong crc = crc32(0L, Z_NULL, 0);
+  uint32_t crc = 0;
 
   auto emit = [&](const char* data, size_t size) {
     if (size > entry.uncompressedSize - written)
       FailEntry(entry, L"are mai multe date decat declara directorul central");
-    crc = crc32(crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size));
+    crc = Crc32(crc, data, size);
     sink(data, size);
     written += size;
     if (progress && written < entry.uncompressedSize)
@@ -620,6 +619,15 @@ void ZipArchive::ReadEntry(const ZipEntry& entry,
 void ZipArchive::ExtractEntry(const ZipEntry& entry,
                               ExtractTarget& target,
                               const ProgressHandler& progress) const {
+  WriteEntry(entry, target, progress, [&](const Sink& sink, const ProgressHandler& during) {
+    ReadEntry(entry, sink, during);
+  });
+}
+
+void ZipArchive::WriteEntry(const ZipEntry& entry,
+                            ExtractTarget& target,
+                            const ProgressHandler& progress,
+                            const DataReader& read) const {
   CheckExtractable(entry);
   std::wstring path = TargetPath(entry);
   try {
@@ -651,8 +659,7 @@ void ZipArchive::ExtractEntry(const ZipEntry& entry,
         if (position < en.uncompressedSize)
           progress(en, position);
       };
-    ReadEntry(
-        entry, [&](const char* data, size_t size) { file->Write(data, size); }, during);
+    read([&](const char* data, size_t size) { file->Write(data, size); }, during);
     file->Finish(entry.dosDate, entry.dosTime, entry.dosAttributes());
     file.reset();
   } catch (const ZipError&) {

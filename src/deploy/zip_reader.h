@@ -150,6 +150,17 @@ class ZipArchive {
                   const ProgressHandler& progress,
                   const EntryFilter& filter = {}) const;
 
+  // As ExtractAll, with the members inflated and checked on a second thread while this one
+  // writes the members before them: the same checks, files, progress reports and messages,
+  // in the same order; a member's damage is raised when its turn to be written comes, and
+  // nothing after it is written. At most kInflatedAhead bytes wait between the two threads.
+  // For a machine with a second processor (the media tool); defined in
+  // zip_inflate_ahead.cpp, which only the native build carries.
+  void ExtractAllInflatingAhead(ExtractTarget& target,
+                                const ProgressHandler& progress,
+                                const EntryFilter& filter = {}) const;
+  static constexpr size_t kInflatedAhead = 1 << 20;
+
   // Reads one entry's data through `sink` with the same checks as ExtractEntry, writing
   // nothing (tests, the fuzzer, benchmarks).
   void ReadEntry(const ZipEntry& entry,
@@ -175,6 +186,15 @@ class ZipArchive {
   [[noreturn]] void FailEntry(const ZipEntry& entry, const std::wstring& detail) const;
   void CheckExtractable(const ZipEntry& entry) const;
   std::wstring TargetPath(const ZipEntry& entry) const;
+  using Sink = std::function<void(const char*, size_t)>;
+  // Hands an entry's data, checked, to the sink, with progress reports as ReadEntry makes
+  // them; throws ZipError for damaged data.
+  using DataReader = std::function<void(const Sink& sink, const ProgressHandler& progress)>;
+  // ExtractEntry with the data from `read`.
+  void WriteEntry(const ZipEntry& entry,
+                  ExtractTarget& target,
+                  const ProgressHandler& progress,
+                  const DataReader& read) const;
 
   // Buffers and the inflate state, made once and reused by every entry.
   struct Workspace;

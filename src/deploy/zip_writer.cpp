@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "deploy/crc32.h"
 #include "platform/error.h"
 
 namespace kolvar::deploy {
@@ -111,7 +112,7 @@ void ZipWriter::AddFile(const MemberInfo& info,
   packed_.resize(kChunk);
   char* in = input_.data();
   char* packed = packed_.data();
-  uLong crc = crc32(0L, Z_NULL, 0);
+  uint32_t crc = 0;
   z_stream z{};
   if (deflate && deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8,
                               Z_DEFAULT_STRATEGY) != Z_OK)
@@ -127,7 +128,7 @@ void ZipWriter::AddFile(const MemberInfo& info,
   for (bool done = false; !done;) {
     size_t got = read(in, kChunk);
     done = got == 0;
-    crc = crc32(crc, reinterpret_cast<const Bytef*>(in), static_cast<uInt>(got));
+    crc = Crc32(crc, in, got);
     c.uncompressed += got;
     if (!deflate) {
       out_.Write(in, got);
@@ -145,7 +146,7 @@ void ZipWriter::AddFile(const MemberInfo& info,
       c.compressed += produced;
     } while (z.avail_out == 0);
   }
-  c.crc = static_cast<uint32_t>(crc);
+  c.crc = crc;
   if (!local64 && (c.compressed >= kNeed64 || c.uncompressed >= kNeed64))
     throw Error(L"Fisierul " + std::wstring(info.name.begin(), info.name.end()) +
                 L" a crescut peste 4 GB in timpul arhivarii");

@@ -27,6 +27,16 @@ struct Member {
   std::string comment;                    // the central directory entry's comment
 };
 
+// Pseudo-random bytes that do not compress.
+inline std::string Noise(size_t size, uint32_t seed) {
+  std::string s(size, '\0');
+  for (char& c : s) {
+    seed = seed * 1103515245u + 12345u;
+    c = static_cast<char>(seed >> 24);
+  }
+  return s;
+}
+
 inline void Put16(std::string& s, uint32_t v) {
   s += static_cast<char>(v & 0xFF);
   s += static_cast<char>((v >> 8) & 0xFF);

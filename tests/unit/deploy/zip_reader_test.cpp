@@ -12,16 +12,6 @@ namespace {
 
 using namespace testing;
 
-// Pseudo-random bytes that do not compress.
-std::string Noise(size_t size, uint32_t seed) {
-  std::string s(size, '\0');
-  for (char& c : s) {
-    seed = seed * 1103515245u + 12345u;
-    c = static_cast<char>(seed >> 24);
-  }
-  return s;
-}
-
 // The tree every real writer packs: text, noise, an empty file and folder, a read-only file,
 // a name beyond ASCII.
 void MakeSourceTree(const std::string& root) {
