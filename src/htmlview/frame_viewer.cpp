@@ -228,6 +228,8 @@ void TDocumentView::CreateParams(TCreateParams& params) {
 }
 
 void TDocumentView::SetDocument(std::unique_ptr<Document> doc, const std::wstring& path) {
+  // The layout's runs point into the document they were made from.
+  layout_ = LayoutResult();
   doc_ = std::move(doc);
   path_ = path;
   folder_ = FolderOf(path);
@@ -276,6 +278,8 @@ void TDocumentView::Relayout() {
   laidOutWidth_ = width;
   fonts_ = std::make_unique<ScreenFonts>();
   fonts_->view_ = this;
+  // Let go of the old layout first: the two need not be held at once.
+  layout_ = LayoutResult();
   if (doc_) {
     LayoutOptions options;
     options.width = width;
@@ -638,11 +642,10 @@ void TDocumentView::PaintDocument(HDC dc, const RECT& clip) {
       ::SetTextColor(dc, color);
       currentColor = color;
     }
-    advances.resize(t.text.size());
-    for (size_t i = 0; i < t.text.size(); ++i)
-      advances[i] = fonts_->Advance(t.font, t.text[i]);
-    ::ExtTextOutW(dc, t.x + ox, t.y + oy, 0, nullptr, t.text.c_str(),
-                  static_cast<UINT>(t.text.size()), advances.data());
+    advances.resize(t.length);
+    for (size_t i = 0; i < t.length; ++i)
+      advances[i] = fonts_->Advance(t.font, t.chars[i]);
+    ::ExtTextOutW(dc, t.x + ox, t.y + oy, 0, nullptr, t.chars, t.length, advances.data());
   }
 }
 
@@ -690,7 +693,7 @@ bool TFrameViewer::LoadFromFile(const std::wstring& path, const std::wstring& an
   title_ = doc->title;
   if (doc->frameset) {
     framed_ = true;
-    const Node* frameset = doc->frameset.get();
+    const Node* frameset = doc->frameset;
     framesetDocs_.push_back(std::move(doc));
     BuildFrames(frameset, FolderOf(path), root_, 0);
   } else {
@@ -720,7 +723,7 @@ void TFrameViewer::AddLeaf(const std::wstring& path,
                            int depth) {
   std::unique_ptr<Document> doc = path.empty() ? nullptr : ReadDocument(path);
   if (doc && doc->frameset && depth < kMaxFrameDepth) {
-    const Node* frameset = doc->frameset.get();
+    const Node* frameset = doc->frameset;
     framesetDocs_.push_back(std::move(doc));
     BuildFrames(frameset, FolderOf(path), into, depth + 1);
     return;
@@ -746,12 +749,12 @@ void TFrameViewer::BuildFrames(const Node* frameset,
   into.border = border ? std::clamp(ParseInt(*border, 4, 20), 0, 20) : 4;
   if (frameborder && (*frameborder == L"0" || *frameborder == L"no"))
     into.border = border ? into.border : 0;
-  for (const auto& c : frameset->children) {
+  for (const Node* c = frameset->first; c; c = c->next) {
     if (views_.size() >= kMaxFrames)
       break;
     if (c->IsElement(Tag::kFrameset) && depth < kMaxFrameDepth) {
       into.children.emplace_back();
-      BuildFrames(c.get(), folder, into.children.back(), depth + 1);
+      BuildFrames(c, folder, into.children.back(), depth + 1);
     } else if (c->IsElement(Tag::kFrame)) {
       into.children.emplace_back();
       const std::wstring* src = c->Attr("src");

@@ -146,20 +146,26 @@ bool IsVoid(Tag tag) {
 }
 
 const std::wstring* Node::Attr(const char* name) const {
-  for (const auto& a : attrs) {
+  if (!attrs)
+    return nullptr;
+  for (const auto& a : *attrs) {
     if (a.first == name)
       return &a.second;
   }
   return nullptr;
 }
 
-Node* Node::Append(std::unique_ptr<Node> child) {
+Node* Node::Append(Node* child) {
   child->parent = this;
-  children.push_back(std::move(child));
-  return children.back().get();
+  if (last)
+    last->next = child;
+  else
+    first = child;
+  last = child;
+  return child;
 }
 
-Document::Document() : body(std::make_unique<Node>()) {
+Document::Document() : body(arena.New<Node>()) {
   body->tag = Tag::kBody;
 }
 

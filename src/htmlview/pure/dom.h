@@ -4,8 +4,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
+
+#include "htmlview/pure/arena.h"
 
 namespace kolvar::htmlview {
 
@@ -110,27 +113,40 @@ const char* TagName(Tag tag);
 // Elements without content (<br>, <img>...).
 bool IsVoid(Tag tag);
 
+using AttrList = std::vector<std::pair<std::string, std::wstring>>;  // names in lower case
+
+// One element or text of the tree. Nodes, and the text they hold, live in their document's
+// arena: they are plain data, valid as long as the document.
 struct Node {
   enum class Kind : uint8_t { kElement, kText };
   Kind kind = Kind::kElement;
   Tag tag = Tag::kUnknown;
-  std::vector<std::pair<std::string, std::wstring>> attrs;  // names in lower case
-  std::wstring text;
-  std::vector<std::unique_ptr<Node>> children;
+  uint32_t textLength = 0;
+  const wchar_t* text = nullptr;    // a text node's characters (white space already collapsed
+                                    // outside preformatted elements)
+  const AttrList* attrs = nullptr;  // an element's attributes; null when it has none
   Node* parent = nullptr;
+  Node* first = nullptr;  // the first child
+  Node* last = nullptr;
+  Node* next = nullptr;  // the next sibling
 
   bool IsElement(Tag t) const { return kind == Kind::kElement && tag == t; }
+  std::wstring_view Text() const { return {text, textLength}; }
   // The attribute's value, or null when absent.
   const std::wstring* Attr(const char* name) const;
-  Node* Append(std::unique_ptr<Node> child);
+  // Adds `child` (not yet in a tree) as the last child; returns it.
+  Node* Append(Node* child);
 };
 
 struct Document {
   Document();
+  // Where the nodes and their text live: moved with the document, freed with it.
+  Arena arena;
+  std::vector<std::unique_ptr<AttrList>> attrLists;
   // The body: every element outside a frameset ends up in it.
-  std::unique_ptr<Node> body;
+  Node* body = nullptr;
   // The outermost frameset, when the document is a frame document (else null).
-  std::unique_ptr<Node> frameset;
+  Node* frameset = nullptr;
   std::wstring title;
   // True when the text was longer than the view reads and was cut.
   bool truncated = false;

@@ -49,7 +49,12 @@ struct Frag {
   Rgb color = 0;
   int link = -1;
   int vshift = 0;
-  std::wstring text;
+  // The text: `length` characters at `chars` while they are one piece of the document's text,
+  // else in `copy`.
+  const wchar_t* chars = nullptr;
+  size_t length = 0;
+  bool copied = false;
+  std::wstring copy;
   Picture pic;
   VAlign valign = VAlign::kDefault;
 };
@@ -83,6 +88,7 @@ struct Flow {
   Rgb spaceColor = 0;
   int spaceLink = -1;
   int spaceShift = 0;
+  const wchar_t* spaceAt = nullptr;  // the pending space in the document's text, if it is there
   int preColumn = 0;
   bool skipNewline = false;
   std::optional<Marker> marker;
@@ -140,7 +146,7 @@ class Layouter {
   Layouter(Measurer& m, const LayoutOptions& o, LayoutResult& r) : m_(m), opt_(o), r_(r) {}
 
   void Run(const Document& doc) {
-    const Node* body = doc.body.get();
+    const Node* body = doc.body;
     Computed s;
     s.face = opt_.defaultFace;
     if (const std::wstring* v = body->Attr("text"))
@@ -179,7 +185,7 @@ class Layouter {
       Computed note = s;
       note.italic = true;
       note.font = Font(note);
-      AddText(opt_.truncatedNote, note, f);
+      AddText(opt_.truncatedNote.data(), opt_.truncatedNote.size(), false, note, f);
     }
     Finish(f);
     r_.height = f.y + marginY;
@@ -378,11 +384,11 @@ class Layouter {
   }
 
   void Walk(const Node* n, const Computed& s, Flow& f, int depth) {
-    for (const auto& c : n->children) {
+    for (const Node* c = n->first; c; c = c->next) {
       if (c->kind == Node::Kind::kText)
-        AddText(c->text, s, f);
+        AddText(c->text, c->textLength, true, s, f);
       else
-        Element(c.get(), s, f, depth);
+        Element(c, s, f, depth);
     }
   }
 
@@ -575,13 +581,13 @@ class Layouter {
     if (const std::wstring* v = n->Attr("type"))
       if (!v->empty())
         type = (*v)[0];
-    for (const auto& c : n->children) {
+    for (const Node* c = n->first; c; c = c->next) {
       if (c->kind == Node::Kind::kText) {
-        AddText(c->text, ls, f);
+        AddText(c->text, c->textLength, true, ls, f);
       } else if (c->tag == Tag::kLi) {
-        ListItem(c.get(), StyleFor(c.get(), ls), f, depth, ordered, type, counter);
+        ListItem(c, StyleFor(c, ls), f, depth, ordered, type, counter);
       } else {
-        Element(c.get(), ls, f, depth);
+        Element(c, ls, f, depth);
       }
     }
     FlushLine(f);
@@ -647,8 +653,9 @@ class Layouter {
       run.width = w;
       run.font = mk.font;
       run.color = mk.color;
-      run.text = mk.label;
-      f.out->texts.push_back(std::move(run));
+      run.chars = r_.copies.Copy(mk.label.data(), mk.label.size());
+      run.length = static_cast<uint32_t>(mk.label.size());
+      f.out->texts.push_back(run);
     } else {
       int cy = top + baselineOffset - Metrics(mk.font).ascent * 2 / 5;
       Box b;
@@ -697,12 +704,12 @@ class Layouter {
     f.lineWidth = 0;
   }
 
-  void AddText(const std::wstring& text, const Computed& s, Flow& f) {
+  // `stable`: `text` is the document's, and lives as long as the layout.
+  void AddText(const wchar_t* text, size_t n, bool stable, const Computed& s, Flow& f) {
     if (s.pre) {
-      PreText(text, s, f);
+      PreText(text, n, stable, s, f);
       return;
     }
-    size_t n = text.size();
     size_t i = 0;
     while (i < n) {
       if (IsSpaceChar(text[i])) {
@@ -712,6 +719,7 @@ class Layouter {
           f.spaceColor = s.color;
           f.spaceLink = s.link;
           f.spaceShift = s.vshift;
+          f.spaceAt = stable && text[i] == ' ' ? text + i : nullptr;
         }
         ++i;
         continue;
@@ -721,8 +729,31 @@ class Layouter {
         ++i;
       if (f.pendingSpace)
         AddPendingSpace(f);
-      AddWord(text.data() + start, i - start, s, f);
+      AddWord(text + start, i - start, stable, s, f);
     }
+  }
+
+  // Adds characters to a frag's text: still one piece of the document's text when they follow
+  // on from it there, else a copy.
+  static void Extend(Frag& fr, const wchar_t* text, size_t n, bool stable) {
+    if (!fr.copied && stable && (fr.length == 0 || fr.chars + fr.length == text)) {
+      if (fr.length == 0)
+        fr.chars = text;
+      fr.length += n;
+      return;
+    }
+    if (!fr.copied) {
+      fr.copy.assign(fr.chars, fr.chars + fr.length);
+      fr.copied = true;
+    }
+    fr.copy.append(text, n);
+    fr.length = fr.copy.size();
+  }
+  static void AddSpaceChar(Frag& fr, const wchar_t* spaceAt) {
+    if (spaceAt)
+      Extend(fr, spaceAt, 1, true);
+    else
+      Extend(fr, L" ", 1, false);
   }
 
   // The space between two words: part of the previous run when written in its look, else a run
@@ -746,7 +777,7 @@ class Layouter {
     fr.color = f.spaceColor;
     fr.link = f.spaceLink;
     fr.vshift = f.spaceShift;
-    fr.text = L" ";
+    AddSpaceChar(fr, f.spaceAt);
     const FontMetrics& fm = Metrics(f.spaceFont);
     fr.ascent = fm.ascent + std::max(0, f.spaceShift);
     fr.descent = fm.descent + std::max(0, -f.spaceShift);
@@ -763,13 +794,13 @@ class Layouter {
       return;
     int w = Width(last.font, L" ", 1);
     if (last.kind == Frag::Kind::kText)
-      last.text.push_back(' ');
+      AddSpaceChar(last, f.spaceAt);
     last.spaceAfter = w;
     last.width += w;
     f.lineWidth += w;
   }
 
-  void AddWord(const wchar_t* word, size_t n, const Computed& s, Flow& f) {
+  void AddWord(const wchar_t* word, size_t n, bool stable, const Computed& s, Flow& f) {
     int w = Width(s.font, word, n);
     if (f.lineStarted && !f.line.empty() && !s.nowrap &&
         f.lineWidth + w > f.lineRight - f.lineLeft) {
@@ -781,7 +812,7 @@ class Layouter {
       Frag& last = f.line.back();
       if (last.kind == Frag::Kind::kText && last.font == s.font && last.color == s.color &&
           last.link == s.link && last.vshift == s.vshift) {
-        last.text.append(word, n);
+        Extend(last, word, n, stable);
         last.width += w;
         last.spaceAfter = 0;
         f.lineWidth += w;
@@ -795,7 +826,7 @@ class Layouter {
     fr.color = s.color;
     fr.link = s.link;
     fr.vshift = s.vshift;
-    fr.text.assign(word, n);
+    Extend(fr, word, n, stable);
     const FontMetrics& fm = Metrics(s.font);
     fr.ascent = fm.ascent + std::max(0, s.vshift);
     fr.descent = fm.descent + std::max(0, -s.vshift);
@@ -803,19 +834,30 @@ class Layouter {
     f.lineWidth += w;
   }
 
-  void PreText(const std::wstring& text, const Computed& s, Flow& f) {
+  void PreText(const wchar_t* text, size_t n, bool stable, const Computed& s, Flow& f) {
     std::wstring piece;
+    // Where the piece lies in `text` while it is written there as it is shown.
+    const wchar_t* pieceAt = nullptr;
     auto flushPiece = [&] {
       if (!piece.empty()) {
         f.pendingSpace = false;
         // One frag per piece: spaces inside preformatted text are kept as written.
-        AddWord(piece.data(), piece.size(), s, f);
+        if (pieceAt)
+          AddWord(pieceAt, piece.size(), stable, s, f);
+        else
+          AddWord(piece.data(), piece.size(), false, s, f);
         piece.clear();
       }
     };
-    for (wchar_t c : text) {
-      if (c == '\r')
+    for (const wchar_t* at = text; at != text + n; ++at) {
+      wchar_t c = *at;
+      if (piece.empty())
+        pieceAt = at;
+      if (c == '\r') {
+        if (!piece.empty())
+          pieceAt = nullptr;
         continue;
+      }
       if (c == '\n') {
         if (f.skipNewline && f.line.empty() && piece.empty()) {
           f.skipNewline = false;
@@ -830,6 +872,7 @@ class Layouter {
       if (c == '\t') {
         int spaces = 8 - f.preColumn % 8;
         piece.append(spaces, L' ');
+        pieceAt = nullptr;
         f.preColumn += spaces;
         continue;
       }
@@ -862,8 +905,11 @@ class Layouter {
     if (last.spaceAfter > 0) {
       last.width -= last.spaceAfter;
       f.lineWidth -= last.spaceAfter;
-      if (last.kind == Frag::Kind::kText && !last.text.empty())
-        last.text.pop_back();
+      if (last.kind == Frag::Kind::kText && last.length > 0) {
+        --last.length;
+        if (last.copied)
+          last.copy.pop_back();
+      }
       last.spaceAfter = 0;
     }
     int ascent = 0, descent = 0, textAscent = 0;
@@ -905,7 +951,7 @@ class Layouter {
       EmitMarker(f, top, ascent);
     if (f.out) {
       for (Frag& fr : f.line) {
-        if (fr.kind == Frag::Kind::kText && fr.text.empty()) {
+        if (fr.kind == Frag::Kind::kText && fr.length == 0) {
           // a space that ended the line
         } else if (fr.kind == Frag::Kind::kText) {
           TextRun run;
@@ -914,8 +960,9 @@ class Layouter {
           run.width = fr.width;
           run.font = fr.font;
           run.color = fr.color;
-          run.text = std::move(fr.text);
-          f.out->texts.push_back(std::move(run));
+          run.chars = fr.copied ? r_.copies.Copy(fr.copy.data(), fr.length) : fr.chars;
+          run.length = static_cast<uint32_t>(fr.length);
+          f.out->texts.push_back(run);
         } else {
           Picture pic = std::move(fr.pic);
           int outer = pic.r.w + 2 * pic.border;
@@ -1171,18 +1218,18 @@ class Layouter {
     // Rows in document order, and the cells on the grid.
     std::vector<const Node*> rows;
     const Node* caption = nullptr;
-    for (const auto& c : table->children) {
+    for (const Node* c = table->first; c; c = c->next) {
       if (c->kind != Node::Kind::kElement)
         continue;
       if (c->tag == Tag::kTr) {
-        rows.push_back(c.get());
+        rows.push_back(c);
       } else if (c->tag == Tag::kThead || c->tag == Tag::kTbody || c->tag == Tag::kTfoot) {
-        for (const auto& r : c->children) {
+        for (const Node* r = c->first; r; r = r->next) {
           if (r->IsElement(Tag::kTr))
-            rows.push_back(r.get());
+            rows.push_back(r);
         }
       } else if (c->tag == Tag::kCaption && !caption) {
-        caption = c.get();
+        caption = c;
       }
     }
     if (caption) {
@@ -1205,7 +1252,7 @@ class Layouter {
         if (ParseVAlign(*v) != VAlign::kDefault)
           rowVAlign = ParseVAlign(*v);
       int col = 0;
-      for (const auto& td : tr->children) {
+      for (const Node* td = tr->first; td; td = td->next) {
         if (!td->IsElement(Tag::kTd) && !td->IsElement(Tag::kTh))
           continue;
         while (col < kMaxColumns && col < static_cast<int>(taken[r].size()) && taken[r][col])
@@ -1213,7 +1260,7 @@ class Layouter {
         if (col >= kMaxColumns)
           break;
         Cell c;
-        c.node = td.get();
+        c.node = td;
         c.row = r;
         c.col = col;
         if (const std::wstring* v = td->Attr("colspan"))
@@ -1223,10 +1270,10 @@ class Layouter {
           int span = ParseInt(*v, 1, 100000);
           c.rowspan = span == 0 ? rowCount - r : std::clamp(span, 1, rowCount - r);
         }
-        c.style = StyleFor(td.get(), rs);
+        c.style = StyleFor(td, rs);
         if (td->IsElement(Tag::kTh) && !td->Attr("align"))
           c.style.align = Align::kCenter;
-        c.background = Background(td.get());
+        c.background = Background(td);
         if (!c.background)
           c.background = rowBg;
         c.valign = rowVAlign;
@@ -1417,6 +1464,12 @@ void DisplayList::Append(DisplayList&& other, int dx, int dy) {
 LayoutResult LayoutDocument(const Document& doc, Measurer& measurer, const LayoutOptions& options) {
   LayoutResult result;
   Layouter(measurer, options, result).Run(doc);
+  // The lists grew by doubling; they are kept as long as the document is shown.
+  result.items.boxes.shrink_to_fit();
+  result.items.pictures.shrink_to_fit();
+  result.items.texts.shrink_to_fit();
+  result.items.linkAreas.shrink_to_fit();
+  result.items.anchors.shrink_to_fit();
   return result;
 }
 

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -48,12 +49,16 @@ struct Rect {
   bool Contains(int px, int py) const { return px >= x && px < x + w && py >= y && py < y + h; }
 };
 
+// Its characters are the document's own where the run is one piece of a text of the tree (so
+// the document must outlive the layout), else copies kept by the layout.
 struct TextRun {
   int x = 0, y = 0;  // top-left of the text cell
   int width = 0;
   int font = 0;
   Rgb color = 0;
-  std::wstring text;
+  uint32_t length = 0;
+  const wchar_t* chars = nullptr;
+  std::wstring_view Text() const { return {chars, length}; }
 };
 
 struct Box {
@@ -98,6 +103,8 @@ struct LayoutResult {
   std::vector<FontSpec> fonts;
   std::vector<Link> links;
   DisplayList items;
+  // The characters of runs that are not one piece of the document's text.
+  Arena copies;
   int width = 0;  // the content's extent (more than the view's width when it overflows)
   int height = 0;
   Rgb background = 0xFFFFFF;
@@ -113,7 +120,7 @@ struct LayoutOptions {
 };
 
 // Lays out the body of `doc` (a frame document has nothing to lay out: the frames are shown
-// instead).
+// instead). The result refers to the text of `doc`, which must outlive it.
 LayoutResult LayoutDocument(const Document& doc, Measurer& measurer, const LayoutOptions& options);
 
 // The top of the anchor `name` (without '#'), or nothing.

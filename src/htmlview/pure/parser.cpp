@@ -198,7 +198,7 @@ struct Token {
 
 class TreeBuilder {
  public:
-  explicit TreeBuilder(Document& doc) : doc_(doc) { stack_.push_back(doc_.body.get()); }
+  explicit TreeBuilder(Document& doc) : doc_(doc) { stack_.push_back(doc_.body); }
 
   void Text(std::wstring text) {
     if (text.empty())
@@ -210,10 +210,13 @@ class TreeBuilder {
       if (std::all_of(text.begin(), text.end(), IsSpace))
         return;
       Node* table = TableOf(cur);
-      InsertBefore(table, MakeText(std::move(text)));
+      InsertTextBefore(table, text);
       return;
     }
-    AppendText(std::move(text));
+    Node* last = cur->last;
+    if (!last || last->kind != Node::Kind::kText)
+      last = cur->Append(MakeText());
+    AddChars(last, text);
   }
 
   void Start(Token& t) {
@@ -228,7 +231,7 @@ class TreeBuilder {
         return;
       case Tag::kBody:
         if (!framesetMode_)
-          MergeAttributes(doc_.body.get(), t.attrs);
+          MergeAttributes(doc_.body, t.attrs);
         return;
       default:
         break;
@@ -240,7 +243,7 @@ class TreeBuilder {
     if (tag == Tag::kFrameset && !BodyHasContent()) {
       framesetMode_ = true;
       doc_.frameset = MakeElement(t);
-      stack_.assign(1, doc_.frameset.get());
+      stack_.assign(1, doc_.frameset);
       return;
     }
     if (tag == Tag::kFrameset || tag == Tag::kFrame)
@@ -305,12 +308,11 @@ class TreeBuilder {
       return;
     if (doc_.nodeCount >= kMaxNodes)
       return;
-    std::unique_ptr<Node> node = MakeElement(t);
+    Node* node = MakeElement(t);
     Node* cur = stack_.back();
     bool fosterParent = IsTableContext(cur) && !IsTablePart(tag) && tag != Tag::kForm;
-    Node* placed =
-        fosterParent ? InsertBefore(TableOf(cur), std::move(node)) : cur->Append(std::move(node));
-    if (!placed || IsVoid(tag))
+    Node* placed = fosterParent ? InsertBefore(TableOf(cur), node) : cur->Append(node);
+    if (IsVoid(tag))
       return;
     if (stack_.size() < kMaxDepth)
       stack_.push_back(placed);
@@ -370,11 +372,11 @@ class TreeBuilder {
     for (Node* f : reopen) {
       if (doc_.nodeCount >= kMaxNodes)
         break;
-      auto copy = std::make_unique<Node>();
+      Node* copy = doc_.arena.New<Node>();
       copy->tag = f->tag;
-      copy->attrs = f->attrs;
+      copy->attrs = f->attrs;  // shared: attributes never change once read
       ++doc_.nodeCount;
-      Node* placed = stack_.back()->Append(std::move(copy));
+      Node* placed = stack_.back()->Append(copy);
       if (stack_.size() < kMaxDepth)
         stack_.push_back(placed);
     }
@@ -410,60 +412,110 @@ class TreeBuilder {
     return n;
   }
 
-  std::unique_ptr<Node> MakeElement(Token& t) {
-    auto node = std::make_unique<Node>();
+  Node* MakeElement(Token& t) {
+    Node* node = doc_.arena.New<Node>();
     node->tag = t.tag;
-    node->attrs = std::move(t.attrs);
+    if (!t.attrs.empty()) {
+      doc_.attrLists.push_back(std::make_unique<AttrList>(std::move(t.attrs)));
+      node->attrs = doc_.attrLists.back().get();
+    }
     ++doc_.nodeCount;
     return node;
   }
-  std::unique_ptr<Node> MakeText(std::wstring text) {
-    auto node = std::make_unique<Node>();
+  Node* MakeText() {
+    Node* node = doc_.arena.New<Node>();
     node->kind = Node::Kind::kText;
-    node->text = std::move(text);
     ++doc_.nodeCount;
     return node;
   }
 
-  void AppendText(std::wstring text) {
-    Node* cur = stack_.back();
-    if (!cur->children.empty() && cur->children.back()->kind == Node::Kind::kText) {
-      cur->children.back()->text += text;
-      return;
+  // Inside <pre> and its kin white space is shown as written; elsewhere the layout shows any
+  // run of it as one space, so it is stored that way.
+  static bool Preformatted(const Node* n) {
+    for (; n; n = n->parent) {
+      if (n->tag == Tag::kPre || n->tag == Tag::kXmp || n->tag == Tag::kListing ||
+          n->tag == Tag::kPlaintext)
+        return true;
     }
-    cur->Append(MakeText(std::move(text)));
+    return false;
+  }
+
+  // Adds `more` to the text of `node` (the last text of its parent).
+  void AddChars(Node* node, const std::wstring& more) {
+    const std::wstring* add = &more;
+    if (!Preformatted(node->parent)) {
+      collapsed_.clear();
+      bool space = node->textLength > 0 && node->text[node->textLength - 1] == ' ';
+      for (wchar_t c : more) {
+        if (IsSpace(c)) {
+          if (!space)
+            collapsed_.push_back(' ');
+          space = true;
+        } else {
+          collapsed_.push_back(c);
+          space = false;
+        }
+      }
+      add = &collapsed_;
+    }
+    size_t old = node->textLength, n = add->size();
+    if (n == 0)
+      return;
+    wchar_t* chars;
+    if (old > 0 && doc_.arena.Extend(node->text, old * sizeof(wchar_t), n * sizeof(wchar_t))) {
+      // The arena's memory: const only to the tree's readers.
+      chars = const_cast<wchar_t*>(node->text);
+    } else {
+      chars =
+          static_cast<wchar_t*>(doc_.arena.Allocate((old + n) * sizeof(wchar_t), alignof(wchar_t)));
+      std::copy(node->text, node->text + old, chars);
+      node->text = chars;
+    }
+    std::copy(add->begin(), add->end(), chars + old);
+    node->textLength = static_cast<uint32_t>(old + n);
   }
 
   // Inserts `node` into the parent of `table`, just before it (content written between table
   // rows shows above the table, as browsers do).
-  Node* InsertBefore(Node* table, std::unique_ptr<Node> node) {
+  Node* InsertBefore(Node* table, Node* node) {
     if (!table || !table->parent)
-      return stack_.back()->Append(std::move(node));
+      return stack_.back()->Append(node);
     Node* parent = table->parent;
-    auto it = std::find_if(parent->children.begin(), parent->children.end(),
-                           [table](const std::unique_ptr<Node>& c) { return c.get() == table; });
-    if (node->kind == Node::Kind::kText && it != parent->children.begin() &&
-        (*(it - 1))->kind == Node::Kind::kText) {
-      (*(it - 1))->text += node->text;
-      return nullptr;
-    }
+    Node* before = nullptr;
+    for (Node* c = parent->first; c != table; c = c->next)
+      before = c;
     node->parent = parent;
-    it = parent->children.insert(it, std::move(node));
-    return it->get();
+    node->next = table;
+    (before ? before->next : parent->first) = node;
+    return node;
+  }
+  void InsertTextBefore(Node* table, const std::wstring& text) {
+    Node* parent = table ? table->parent : nullptr;
+    Node* before = nullptr;
+    for (Node* c = parent ? parent->first : nullptr; c != table; c = c->next)
+      before = c;
+    if (!before || before->kind != Node::Kind::kText)
+      before = InsertBefore(table, MakeText());
+    AddChars(before, text);
   }
 
-  void MergeAttributes(Node* node, std::vector<std::pair<std::string, std::wstring>>& attrs) {
+  void MergeAttributes(Node* node, AttrList& attrs) {
+    auto merged = std::make_unique<AttrList>();
+    if (node->attrs)
+      *merged = *node->attrs;
     for (auto& a : attrs) {
-      if (!node->Attr(a.first.c_str()) && node->attrs.size() < kMaxAttributes)
-        node->attrs.push_back(std::move(a));
+      if (!node->Attr(a.first.c_str()) && merged->size() < kMaxAttributes)
+        merged->push_back(std::move(a));
     }
+    node->attrs = merged.get();
+    doc_.attrLists.push_back(std::move(merged));
   }
 
   bool BodyHasContent() const {
-    for (const auto& c : doc_.body->children) {
+    for (const Node* c = doc_.body->first; c; c = c->next) {
       if (c->kind == Node::Kind::kElement)
         return true;
-      if (!std::all_of(c->text.begin(), c->text.end(), IsSpace))
+      if (!std::all_of(c->text, c->text + c->textLength, IsSpace))
         return true;
     }
     return false;
@@ -485,10 +537,10 @@ class TreeBuilder {
   }
 
   void PushSynthetic(Tag tag) {
-    auto node = std::make_unique<Node>();
+    Node* node = doc_.arena.New<Node>();
     node->tag = tag;
     ++doc_.nodeCount;
-    Node* placed = stack_.back()->Append(std::move(node));
+    Node* placed = stack_.back()->Append(node);
     if (stack_.size() < kMaxDepth)
       stack_.push_back(placed);
   }
@@ -537,6 +589,7 @@ class TreeBuilder {
 
   Document& doc_;
   std::vector<Node*> stack_;
+  std::wstring collapsed_;
   bool framesetMode_ = false;
   bool noframes_ = false;
 };

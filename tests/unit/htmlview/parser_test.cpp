@@ -11,24 +11,24 @@ namespace {
 // The tree as text: elements as name(children), text in quotes, chosen attributes as [k=v].
 std::string Dump(const Node& n) {
   std::string out;
-  for (const auto& c : n.children) {
+  for (const Node* c = n.first; c; c = c->next) {
     if (!out.empty())
       out += ' ';
     if (c->kind == Node::Kind::kText) {
       out += '"';
-      for (wchar_t ch : c->text)
+      for (wchar_t ch : c->Text())
         out += ch < 0x80 ? static_cast<char>(ch) : '?';
       out += '"';
       continue;
     }
     out += TagName(c->tag);
-    for (const auto& a : c->attrs) {
+    for (const auto& a : c->attrs ? *c->attrs : AttrList()) {
       out += "[" + a.first + "=";
       for (wchar_t ch : a.second)
         out += ch < 0x80 ? static_cast<char>(ch) : '?';
       out += "]";
     }
-    if (!c->children.empty())
+    if (c->first)
       out += "(" + Dump(*c) + ")";
   }
   return out;
@@ -68,6 +68,9 @@ TEST(TreeBuilder, RepairsLooseMarkupAsBrowsersDo) {
       {L"<a href=1>a<a href=2>b</a>", "a[href=1](\"a\") a[href=2](\"b\")"},
       // headings do not nest
       {L"<h1>a<h2>b</h2>", "h1(\"a\") h2(\"b\")"},
+      // white space is kept as one space, but as written in preformatted text
+      {L"a \n\t b<!-- -->  c<pre> x\r\n\ty  <b> z  </b></pre>",
+       "\"a b c\" pre(\" x\r\n\ty  \" b(\" z  \"))"},
   };
   for (const TreeCase& c : cases)
     EXPECT_EQ(Tree(c.html), c.tree) << std::string(c.html, c.html + wcslen(c.html));
@@ -151,18 +154,18 @@ TEST(Limits, DeepNestingIsFlattenedAndLongTextCut) {
   deep += L"end";
   Document doc = ParseHtml(deep);
   size_t depth = 0;
-  const Node* n = doc.body.get();
-  while (!n->children.empty()) {
-    n = n->children.back().get();
+  const Node* n = doc.body;
+  while (n->last) {
+    n = n->last;
     ++depth;
   }
   EXPECT_LE(depth, kMaxDepth);
-  EXPECT_EQ(n->text.find(L"end"), 0u);
+  EXPECT_EQ(n->Text().find(L"end"), 0u);
 
   std::wstring huge(kMaxDocumentChars + 10, L'x');
   Document cut = ParseHtml(huge);
   EXPECT_TRUE(cut.truncated);
-  EXPECT_EQ(cut.body->children.at(0)->text.size(), kMaxDocumentChars);
+  EXPECT_EQ(cut.body->first->Text().size(), kMaxDocumentChars);
 
   std::wstring many;
   for (size_t i = 0; i < kMaxNodes + 1000; ++i)

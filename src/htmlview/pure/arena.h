@@ -1,0 +1,45 @@
+// Storage for the many small, long-lived pieces of a document (tree nodes and their text):
+// taken from a few large blocks and given back all at once, so that a large document costs no
+// heap block per node and leaves no scattered small blocks behind when it goes.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <new>
+#include <type_traits>
+#include <vector>
+
+namespace kolvar::htmlview {
+
+class Arena {
+ public:
+  Arena() = default;
+  Arena(Arena&&) = default;
+  Arena& operator=(Arena&&) = default;
+
+  // `bytes` of storage aligned to `align` (a power of two, at most alignof(max_align_t)),
+  // valid until the arena goes; throws std::bad_alloc when memory runs out.
+  void* Allocate(size_t bytes, size_t align);
+
+  // A value-initialised T. Its destructor never runs, so T holds nothing to free.
+  template <typename T>
+  T* New() {
+    static_assert(std::is_trivially_destructible_v<T>);
+    return new (Allocate(sizeof(T), alignof(T))) T();
+  }
+
+  // A copy of `n` characters of `text`.
+  const wchar_t* Copy(const wchar_t* text, size_t n);
+
+  // Grows the block [p, p + bytes) that was the last one allocated by `more` bytes in place;
+  // false when it was not the last one or its chunk has no room left.
+  bool Extend(const void* p, size_t bytes, size_t more);
+
+ private:
+  std::vector<std::unique_ptr<char[]>> chunks_;
+  char* top_ = nullptr;
+  char* end_ = nullptr;
+  size_t nextChunk_ = 4096;
+};
+
+}  // namespace kolvar::htmlview
