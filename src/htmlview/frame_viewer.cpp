@@ -749,7 +749,7 @@ void TFrameViewer::BuildFrames(const Node* frameset,
   into.border = border ? std::clamp(ParseInt(*border, 4, 20), 0, 20) : 4;
   if (frameborder && (*frameborder == L"0" || *frameborder == L"no"))
     into.border = border ? into.border : 0;
-  for (const Node* c = frameset->first; c; c = c->next) {
+  for (const Node* c = frameset->First(); c; c = c->Next()) {
     if (views_.size() >= kMaxFrames)
       break;
     if (c->IsElement(Tag::kFrameset) && depth < kMaxFrameDepth) {

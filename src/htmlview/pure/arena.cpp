@@ -6,14 +6,6 @@
 
 namespace kolvar::htmlview {
 
-namespace {
-
-// Chunks double up to this size: a document of a few lines takes a few kilobytes, a large one
-// wastes at most part of its last chunk.
-constexpr size_t kLargestChunk = 256 * 1024;
-
-}  // namespace
-
 void* Arena::Allocate(size_t bytes, size_t align) {
   auto aligned = [align](char* p) {
     return reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(p) + align - 1) & ~(align - 1));
@@ -33,7 +25,7 @@ void* Arena::Allocate(size_t bytes, size_t align) {
   chunks_.emplace_back(new char[nextChunk_]);
   top_ = chunks_.back().get();
   end_ = top_ + nextChunk_;
-  nextChunk_ = std::min(nextChunk_ * 2, kLargestChunk);
+  nextChunk_ = std::max(nextChunk_, std::min(nextChunk_ * 2, largestChunk_));
   char* at = aligned(top_);
   top_ = at + bytes;
   return at;

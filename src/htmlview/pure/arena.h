@@ -13,7 +13,9 @@ namespace kolvar::htmlview {
 
 class Arena {
  public:
-  Arena() = default;
+  // Chunks start at `firstChunk` bytes and double up to `largestChunk`.
+  explicit Arena(size_t firstChunk = 4096, size_t largestChunk = 256 * 1024)
+      : nextChunk_(firstChunk), largestChunk_(largestChunk) {}
   Arena(Arena&&) = default;
   Arena& operator=(Arena&&) = default;
 
@@ -39,7 +41,8 @@ class Arena {
   std::vector<std::unique_ptr<char[]>> chunks_;
   char* top_ = nullptr;
   char* end_ = nullptr;
-  size_t nextChunk_ = 4096;
+  size_t nextChunk_;
+  size_t largestChunk_;
 };
 
 }  // namespace kolvar::htmlview

@@ -146,7 +146,7 @@ bool IsVoid(Tag tag) {
 }
 
 const std::wstring* Node::Attr(const char* name) const {
-  if (!attrs)
+  if (kind != Kind::kElement || !attrs)
     return nullptr;
   for (const auto& a : *attrs) {
     if (a.first == name)
@@ -155,18 +155,9 @@ const std::wstring* Node::Attr(const char* name) const {
   return nullptr;
 }
 
-Node* Node::Append(Node* child) {
-  child->parent = this;
-  if (last)
-    last->next = child;
-  else
-    first = child;
-  last = child;
-  return child;
-}
-
-Document::Document() : body(arena.New<Node>()) {
-  body->tag = Tag::kBody;
+Document::Document() : nodes(1) {
+  nodes[0].tag = Tag::kBody;
+  body = nodes.data();
 }
 
 }  // namespace kolvar::htmlview

@@ -8,8 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "htmlview/pure/arena.h"
-
 namespace kolvar::htmlview {
 
 // The elements the view knows; any other name is kUnknown (laid out as a plain inline
@@ -115,38 +113,47 @@ bool IsVoid(Tag tag);
 
 using AttrList = std::vector<std::pair<std::string, std::wstring>>;  // names in lower case
 
-// One element or text of the tree. Nodes, and the text they hold, live in their document's
-// arena: they are plain data, valid as long as the document.
+// One element or text of the tree. A document keeps its nodes in one array in document order:
+// an element's children follow it, each linked to the next by an offset, so a node costs no
+// heap block and no pointers of its own.
 struct Node {
   enum class Kind : uint8_t { kElement, kText };
   Kind kind = Kind::kElement;
   Tag tag = Tag::kUnknown;
+  bool hasChildren = false;
   uint32_t textLength = 0;
-  const wchar_t* text = nullptr;    // a text node's characters (white space already collapsed
+  uint32_t nextOffset = 0;  // from this node to its next sibling; 0 for the last
+  union {
+    const wchar_t* text = nullptr;  // a text node's characters (white space already collapsed
                                     // outside preformatted elements)
-  const AttrList* attrs = nullptr;  // an element's attributes; null when it has none
-  Node* parent = nullptr;
-  Node* first = nullptr;  // the first child
-  Node* last = nullptr;
-  Node* next = nullptr;  // the next sibling
+    const AttrList* attrs;          // an element's attributes; null when it has none
+  };
 
   bool IsElement(Tag t) const { return kind == Kind::kElement && tag == t; }
-  std::wstring_view Text() const { return {text, textLength}; }
+  const Node* First() const { return hasChildren ? this + 1 : nullptr; }
+  const Node* Next() const { return nextOffset ? this + nextOffset : nullptr; }
+  std::wstring_view Text() const {
+    return kind == Kind::kText ? std::wstring_view(text, textLength) : std::wstring_view();
+  }
   // The attribute's value, or null when absent.
   const std::wstring* Attr(const char* name) const;
-  // Adds `child` (not yet in a tree) as the last child; returns it.
-  Node* Append(Node* child);
 };
 
 struct Document {
+  // A document with an empty body.
   Document();
-  // Where the nodes and their text live: moved with the document, freed with it.
-  Arena arena;
+  Document(Document&&) = default;
+  Document& operator=(Document&&) = default;
+
+  // The body's tree, then the frameset's, each in document order.
+  std::vector<Node> nodes;
+  // The characters of every text node.
+  std::vector<wchar_t> chars;
   std::vector<std::unique_ptr<AttrList>> attrLists;
   // The body: every element outside a frameset ends up in it.
-  Node* body = nullptr;
+  const Node* body = nullptr;
   // The outermost frameset, when the document is a frame document (else null).
-  Node* frameset = nullptr;
+  const Node* frameset = nullptr;
   std::wstring title;
   // True when the text was longer than the view reads and was cut.
   bool truncated = false;

@@ -384,7 +384,7 @@ class Layouter {
   }
 
   void Walk(const Node* n, const Computed& s, Flow& f, int depth) {
-    for (const Node* c = n->first; c; c = c->next) {
+    for (const Node* c = n->First(); c; c = c->Next()) {
       if (c->kind == Node::Kind::kText)
         AddText(c->text, c->textLength, true, s, f);
       else
@@ -581,7 +581,7 @@ class Layouter {
     if (const std::wstring* v = n->Attr("type"))
       if (!v->empty())
         type = (*v)[0];
-    for (const Node* c = n->first; c; c = c->next) {
+    for (const Node* c = n->First(); c; c = c->Next()) {
       if (c->kind == Node::Kind::kText) {
         AddText(c->text, c->textLength, true, ls, f);
       } else if (c->tag == Tag::kLi) {
@@ -1218,13 +1218,13 @@ class Layouter {
     // Rows in document order, and the cells on the grid.
     std::vector<const Node*> rows;
     const Node* caption = nullptr;
-    for (const Node* c = table->first; c; c = c->next) {
+    for (const Node* c = table->First(); c; c = c->Next()) {
       if (c->kind != Node::Kind::kElement)
         continue;
       if (c->tag == Tag::kTr) {
         rows.push_back(c);
       } else if (c->tag == Tag::kThead || c->tag == Tag::kTbody || c->tag == Tag::kTfoot) {
-        for (const Node* r = c->first; r; r = r->next) {
+        for (const Node* r = c->First(); r; r = r->Next()) {
           if (r->IsElement(Tag::kTr))
             rows.push_back(r);
         }
@@ -1252,7 +1252,7 @@ class Layouter {
         if (ParseVAlign(*v) != VAlign::kDefault)
           rowVAlign = ParseVAlign(*v);
       int col = 0;
-      for (const Node* td = tr->first; td; td = td->next) {
+      for (const Node* td = tr->First(); td; td = td->Next()) {
         if (!td->IsElement(Tag::kTd) && !td->IsElement(Tag::kTh))
           continue;
         while (col < kMaxColumns && col < static_cast<int>(taken[r].size()) && taken[r][col])
@@ -1316,14 +1316,18 @@ class Layouter {
       // A cell's least and widest needs do not depend on where its table lies: measured once,
       // they keep nested tables from being measured again for every pass of the cells around
       // them.
-      auto known = needs_.find(c.node);
-      if (known == needs_.end()) {
+      auto byCell = [](const Need& n, const Node* cell) { return n.cell < cell; };
+      auto known = std::lower_bound(needs_.begin(), needs_.end(), c.node, byCell);
+      if (known != needs_.end() && known->cell == c.node) {
+        minExtent = known->least;
+        maxExtent = known->widest;
+      } else {
         CellFlow(c, 0, nullptr, depth, minExtent);
         CellFlow(c, kUnbounded, nullptr, depth, maxExtent);
-        known = needs_.emplace(c.node, std::make_pair(minExtent, maxExtent)).first;
+        // Cells inside this one were added meanwhile.
+        needs_.insert(std::lower_bound(needs_.begin(), needs_.end(), c.node, byCell),
+                      {c.node, minExtent, maxExtent});
       }
-      minExtent = known->second.first;
-      maxExtent = known->second.second;
       if (c.style.nowrap)
         minExtent = maxExtent;
       need.min = std::min(minExtent, kUnbounded) + cellExtra;
@@ -1429,7 +1433,13 @@ class Layouter {
   const LayoutOptions& opt_;
   LayoutResult& r_;
   std::vector<FontMetrics> metrics_;
-  std::map<const Node*, std::pair<int, int>> needs_;  // a cell's least and widest
+  // A cell's least and widest, by cell (a sorted array: one small heap block per cell would
+  // stay behind in the heap after the layout).
+  struct Need {
+    const Node* cell;
+    int least, widest;
+  };
+  std::vector<Need> needs_;
   std::map<const Node*, int> linkOf_;
   Rgb linkColor_ = kLinkColor;
 };

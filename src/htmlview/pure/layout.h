@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "htmlview/pure/arena.h"
 #include "htmlview/pure/dom.h"
 #include "htmlview/pure/style.h"
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "htmlview/pure/arena.h"
 #include "htmlview/pure/charset.h"
 #include "htmlview/pure/code_pages.h"
 #include "htmlview/pure/entities.h"
@@ -196,24 +197,76 @@ struct Token {
   std::wstring text;
 };
 
+// The tree while it is built: linked both ways, so that misnested markup can be repaired.
+struct BuildNode {
+  Node::Kind kind = Node::Kind::kElement;
+  Tag tag = Tag::kUnknown;
+  uint32_t textLength = 0;
+  const wchar_t* text = nullptr;
+  const AttrList* attrs = nullptr;
+  BuildNode* parent = nullptr;
+  BuildNode* first = nullptr;
+  BuildNode* last = nullptr;
+  BuildNode* next = nullptr;
+
+  bool IsElement(Tag t) const { return kind == Node::Kind::kElement && tag == t; }
+  const std::wstring* Attr(const char* name) const {
+    if (!attrs)
+      return nullptr;
+    for (const auto& a : *attrs) {
+      if (a.first == name)
+        return &a.second;
+    }
+    return nullptr;
+  }
+  BuildNode* Append(BuildNode* child) {
+    child->parent = this;
+    (last ? last->next : first) = child;
+    last = child;
+    return child;
+  }
+};
+
 class TreeBuilder {
  public:
-  explicit TreeBuilder(Document& doc) : doc_(doc) { stack_.push_back(doc_.body); }
+  explicit TreeBuilder(Document& doc, size_t textLength)
+      : doc_(doc),
+        // Taken in large blocks, which the heap gives back when the tree has been copied out.
+        arena_(std::max<size_t>(4096, textLength * 6), 16 << 20),
+        body_(arena_.New<BuildNode>()) {
+    body_->tag = Tag::kBody;
+    stack_.push_back(body_);
+  }
+
+  // Copies the tree into `doc_`'s array of nodes and its characters.
+  void Finish() {
+    size_t nodes = 0, chars = 0;
+    Count(body_, nodes, chars);
+    if (frameset_)
+      Count(frameset_, nodes, chars);
+    doc_.nodes.clear();
+    doc_.nodes.reserve(nodes);
+    doc_.chars.reserve(chars);
+    Flatten(body_);
+    doc_.body = doc_.nodes.data();
+    if (frameset_)
+      doc_.frameset = doc_.nodes.data() + Flatten(frameset_);
+  }
 
   void Text(std::wstring text) {
     if (text.empty())
       return;
     if (framesetMode_)
       return;
-    Node* cur = stack_.back();
+    BuildNode* cur = stack_.back();
     if (IsTableContext(cur)) {
       if (std::all_of(text.begin(), text.end(), IsSpace))
         return;
-      Node* table = TableOf(cur);
+      BuildNode* table = TableOf(cur);
       InsertTextBefore(table, text);
       return;
     }
-    Node* last = cur->last;
+    BuildNode* last = cur->last;
     if (!last || last->kind != Node::Kind::kText)
       last = cur->Append(MakeText());
     AddChars(last, text);
@@ -231,7 +284,7 @@ class TreeBuilder {
         return;
       case Tag::kBody:
         if (!framesetMode_)
-          MergeAttributes(doc_.body, t.attrs);
+          MergeAttributes(body_, t.attrs);
         return;
       default:
         break;
@@ -242,8 +295,8 @@ class TreeBuilder {
     }
     if (tag == Tag::kFrameset && !BodyHasContent()) {
       framesetMode_ = true;
-      doc_.frameset = MakeElement(t);
-      stack_.assign(1, doc_.frameset);
+      frameset_ = MakeElement(t);
+      stack_.assign(1, frameset_);
       return;
     }
     if (tag == Tag::kFrameset || tag == Tag::kFrame)
@@ -308,10 +361,10 @@ class TreeBuilder {
       return;
     if (doc_.nodeCount >= kMaxNodes)
       return;
-    Node* node = MakeElement(t);
-    Node* cur = stack_.back();
+    BuildNode* node = MakeElement(t);
+    BuildNode* cur = stack_.back();
     bool fosterParent = IsTableContext(cur) && !IsTablePart(tag) && tag != Tag::kForm;
-    Node* placed = fosterParent ? InsertBefore(TableOf(cur), node) : cur->Append(node);
+    BuildNode* placed = fosterParent ? InsertBefore(TableOf(cur), node) : cur->Append(node);
     if (IsVoid(tag))
       return;
     if (stack_.size() < kMaxDepth)
@@ -347,7 +400,7 @@ class TreeBuilder {
     // tag inside a cell does not close what is open around the table).
     size_t found = 0;
     for (size_t i = stack_.size(); i-- > 1;) {
-      Node* n = stack_[i];
+      BuildNode* n = stack_[i];
       if (n->tag == tag) {
         found = i;
         break;
@@ -361,7 +414,7 @@ class TreeBuilder {
       return;
     // Formatting closed on the way out is opened again after it, so that misnested markup
     // (<b><i>x</b>y</i>) keeps its look.
-    std::vector<Node*> reopen;
+    std::vector<BuildNode*> reopen;
     if (IsFormatting(tag)) {
       for (size_t i = found + 1; i < stack_.size() && reopen.size() < 8; ++i) {
         if (IsFormatting(stack_[i]->tag))
@@ -369,14 +422,14 @@ class TreeBuilder {
       }
     }
     stack_.resize(found);
-    for (Node* f : reopen) {
+    for (BuildNode* f : reopen) {
       if (doc_.nodeCount >= kMaxNodes)
         break;
-      Node* copy = doc_.arena.New<Node>();
+      BuildNode* copy = arena_.New<BuildNode>();
       copy->tag = f->tag;
       copy->attrs = f->attrs;  // shared: attributes never change once read
       ++doc_.nodeCount;
-      Node* placed = stack_.back()->Append(copy);
+      BuildNode* placed = stack_.back()->Append(copy);
       if (stack_.size() < kMaxDepth)
         stack_.push_back(placed);
     }
@@ -402,18 +455,18 @@ class TreeBuilder {
   }
 
  private:
-  static bool IsTableContext(const Node* n) {
+  static bool IsTableContext(const BuildNode* n) {
     return n->tag == Tag::kTable || n->tag == Tag::kTbody || n->tag == Tag::kThead ||
            n->tag == Tag::kTfoot || n->tag == Tag::kTr;
   }
-  static Node* TableOf(Node* n) {
+  static BuildNode* TableOf(BuildNode* n) {
     while (n && !n->IsElement(Tag::kTable))
       n = n->parent;
     return n;
   }
 
-  Node* MakeElement(Token& t) {
-    Node* node = doc_.arena.New<Node>();
+  BuildNode* MakeElement(Token& t) {
+    BuildNode* node = arena_.New<BuildNode>();
     node->tag = t.tag;
     if (!t.attrs.empty()) {
       doc_.attrLists.push_back(std::make_unique<AttrList>(std::move(t.attrs)));
@@ -422,8 +475,8 @@ class TreeBuilder {
     ++doc_.nodeCount;
     return node;
   }
-  Node* MakeText() {
-    Node* node = doc_.arena.New<Node>();
+  BuildNode* MakeText() {
+    BuildNode* node = arena_.New<BuildNode>();
     node->kind = Node::Kind::kText;
     ++doc_.nodeCount;
     return node;
@@ -431,7 +484,7 @@ class TreeBuilder {
 
   // Inside <pre> and its kin white space is shown as written; elsewhere the layout shows any
   // run of it as one space, so it is stored that way.
-  static bool Preformatted(const Node* n) {
+  static bool Preformatted(const BuildNode* n) {
     for (; n; n = n->parent) {
       if (n->tag == Tag::kPre || n->tag == Tag::kXmp || n->tag == Tag::kListing ||
           n->tag == Tag::kPlaintext)
@@ -441,7 +494,7 @@ class TreeBuilder {
   }
 
   // Adds `more` to the text of `node` (the last text of its parent).
-  void AddChars(Node* node, const std::wstring& more) {
+  void AddChars(BuildNode* node, const std::wstring& more) {
     const std::wstring* add = &more;
     if (!Preformatted(node->parent)) {
       collapsed_.clear();
@@ -462,12 +515,11 @@ class TreeBuilder {
     if (n == 0)
       return;
     wchar_t* chars;
-    if (old > 0 && doc_.arena.Extend(node->text, old * sizeof(wchar_t), n * sizeof(wchar_t))) {
+    if (old > 0 && arena_.Extend(node->text, old * sizeof(wchar_t), n * sizeof(wchar_t))) {
       // The arena's memory: const only to the tree's readers.
       chars = const_cast<wchar_t*>(node->text);
     } else {
-      chars =
-          static_cast<wchar_t*>(doc_.arena.Allocate((old + n) * sizeof(wchar_t), alignof(wchar_t)));
+      chars = static_cast<wchar_t*>(arena_.Allocate((old + n) * sizeof(wchar_t), alignof(wchar_t)));
       std::copy(node->text, node->text + old, chars);
       node->text = chars;
     }
@@ -477,29 +529,29 @@ class TreeBuilder {
 
   // Inserts `node` into the parent of `table`, just before it (content written between table
   // rows shows above the table, as browsers do).
-  Node* InsertBefore(Node* table, Node* node) {
+  BuildNode* InsertBefore(BuildNode* table, BuildNode* node) {
     if (!table || !table->parent)
       return stack_.back()->Append(node);
-    Node* parent = table->parent;
-    Node* before = nullptr;
-    for (Node* c = parent->first; c != table; c = c->next)
+    BuildNode* parent = table->parent;
+    BuildNode* before = nullptr;
+    for (BuildNode* c = parent->first; c != table; c = c->next)
       before = c;
     node->parent = parent;
     node->next = table;
     (before ? before->next : parent->first) = node;
     return node;
   }
-  void InsertTextBefore(Node* table, const std::wstring& text) {
-    Node* parent = table ? table->parent : nullptr;
-    Node* before = nullptr;
-    for (Node* c = parent ? parent->first : nullptr; c != table; c = c->next)
+  void InsertTextBefore(BuildNode* table, const std::wstring& text) {
+    BuildNode* parent = table ? table->parent : nullptr;
+    BuildNode* before = nullptr;
+    for (BuildNode* c = parent ? parent->first : nullptr; c != table; c = c->next)
       before = c;
     if (!before || before->kind != Node::Kind::kText)
       before = InsertBefore(table, MakeText());
     AddChars(before, text);
   }
 
-  void MergeAttributes(Node* node, AttrList& attrs) {
+  void MergeAttributes(BuildNode* node, AttrList& attrs) {
     auto merged = std::make_unique<AttrList>();
     if (node->attrs)
       *merged = *node->attrs;
@@ -512,7 +564,7 @@ class TreeBuilder {
   }
 
   bool BodyHasContent() const {
-    for (const Node* c = doc_.body->first; c; c = c->next) {
+    for (const BuildNode* c = body_->first; c; c = c->next) {
       if (c->kind == Node::Kind::kElement)
         return true;
       if (!std::all_of(c->text, c->text + c->textLength, IsSpace))
@@ -531,16 +583,16 @@ class TreeBuilder {
       return;
     if (t.tag != Tag::kFrameset && t.tag != Tag::kFrame)
       return;
-    Node* placed = stack_.back()->Append(MakeElement(t));
+    BuildNode* placed = stack_.back()->Append(MakeElement(t));
     if (t.tag == Tag::kFrameset && stack_.size() < 8)
       stack_.push_back(placed);
   }
 
   void PushSynthetic(Tag tag) {
-    Node* node = doc_.arena.New<Node>();
+    BuildNode* node = arena_.New<BuildNode>();
     node->tag = tag;
     ++doc_.nodeCount;
-    Node* placed = stack_.back()->Append(node);
+    BuildNode* placed = stack_.back()->Append(node);
     if (stack_.size() < kMaxDepth)
       stack_.push_back(placed);
   }
@@ -587,8 +639,42 @@ class TreeBuilder {
     }
   }
 
+  static void Count(const BuildNode* n, size_t& nodes, size_t& chars) {
+    ++nodes;
+    chars += n->textLength;
+    for (const BuildNode* c = n->first; c; c = c->next)
+      Count(c, nodes, chars);
+  }
+  // Appends `n` and what is below it; returns its index.
+  size_t Flatten(const BuildNode* n) {
+    size_t at = doc_.nodes.size();
+    doc_.nodes.emplace_back();
+    Node& out = doc_.nodes.back();
+    out.kind = n->kind;
+    out.tag = n->tag;
+    out.hasChildren = n->first != nullptr;
+    if (n->kind == Node::Kind::kText) {
+      out.text = doc_.chars.data() + doc_.chars.size();
+      out.textLength = n->textLength;
+      doc_.chars.insert(doc_.chars.end(), n->text, n->text + n->textLength);
+    } else {
+      out.attrs = n->attrs;
+    }
+    size_t previous = 0;
+    for (const BuildNode* c = n->first; c; c = c->next) {
+      size_t child = Flatten(c);
+      if (previous)
+        doc_.nodes[previous].nextOffset = static_cast<uint32_t>(child - previous);
+      previous = child;
+    }
+    return at;
+  }
+
   Document& doc_;
-  std::vector<Node*> stack_;
+  Arena arena_;
+  BuildNode* body_;
+  BuildNode* frameset_ = nullptr;
+  std::vector<BuildNode*> stack_;
   std::wstring collapsed_;
   bool framesetMode_ = false;
   bool noframes_ = false;
@@ -800,7 +886,7 @@ std::wstring DecodeReferences(const std::wstring& text) {
 
 Document ParseHtml(const std::wstring& text) {
   Document doc;
-  TreeBuilder builder(doc);
+  TreeBuilder builder(doc, std::min(text.size(), kMaxDocumentChars));
   if (text.size() > kMaxDocumentChars) {
     doc.truncated = true;
     std::wstring cut = text.substr(0, kMaxDocumentChars);
@@ -808,6 +894,7 @@ Document ParseHtml(const std::wstring& text) {
   } else {
     Tokenizer(text, builder).Run();
   }
+  builder.Finish();
   return doc;
 }
 

@@ -11,7 +11,7 @@ namespace {
 // The tree as text: elements as name(children), text in quotes, chosen attributes as [k=v].
 std::string Dump(const Node& n) {
   std::string out;
-  for (const Node* c = n.first; c; c = c->next) {
+  for (const Node* c = n.First(); c; c = c->Next()) {
     if (!out.empty())
       out += ' ';
     if (c->kind == Node::Kind::kText) {
@@ -28,7 +28,7 @@ std::string Dump(const Node& n) {
         out += ch < 0x80 ? static_cast<char>(ch) : '?';
       out += "]";
     }
-    if (c->first)
+    if (c->First())
       out += "(" + Dump(*c) + ")";
   }
   return out;
@@ -155,8 +155,10 @@ TEST(Limits, DeepNestingIsFlattenedAndLongTextCut) {
   Document doc = ParseHtml(deep);
   size_t depth = 0;
   const Node* n = doc.body;
-  while (n->last) {
-    n = n->last;
+  while (n->First()) {
+    n = n->First();
+    while (n->Next())
+      n = n->Next();
     ++depth;
   }
   EXPECT_LE(depth, kMaxDepth);
@@ -165,7 +167,7 @@ TEST(Limits, DeepNestingIsFlattenedAndLongTextCut) {
   std::wstring huge(kMaxDocumentChars + 10, L'x');
   Document cut = ParseHtml(huge);
   EXPECT_TRUE(cut.truncated);
-  EXPECT_EQ(cut.body->first->Text().size(), kMaxDocumentChars);
+  EXPECT_EQ(cut.body->First()->Text().size(), kMaxDocumentChars);
 
   std::wstring many;
   for (size_t i = 0; i < kMaxNodes + 1000; ++i)
