@@ -19,6 +19,7 @@ namespace {
 
 constexpr UINT kNavigateMessage = WM_APP + 0x31;
 constexpr int kLineStep = 20;
+constexpr int kStripRows = 64;
 // Documents larger than this are cut; the reader adds a note at the end.
 constexpr DWORD kMaxFileBytes = 8 * 1024 * 1024;
 constexpr DWORD kMaxPictureBytes = 16 * 1024 * 1024;
@@ -525,19 +526,24 @@ void TDocumentView::PaintWindow(HDC dc) {
     return;
   if (laidOutWidth_ != client.right)
     Relayout();
-  int w = clip.right - clip.left, h = clip.bottom - clip.top;
+  // Drawn in memory a strip at a time, each strip shown whole: the window never shows a
+  // half-drawn strip, and the memory for it is a strip's, not a whole window's (which the
+  // system's heap may keep after the first time).
+  int w = clip.right - clip.left;
+  int stripRows = std::min<int>(kStripRows, clip.bottom - clip.top);
   ScopedMemoryDC memory(dc);
-  ScopedBitmap bitmap(::CreateCompatibleBitmap(dc, w, h));
+  ScopedBitmap bitmap(::CreateCompatibleBitmap(dc, w, stripRows));
   if (!memory.get() || !bitmap) {
     PaintDocument(dc, clip);
     return;
   }
-  {
-    ScopedSelect select(memory.get(), bitmap.get());
-    ::SetViewportOrgEx(memory.get(), -clip.left, -clip.top, nullptr);
-    PaintDocument(memory.get(), clip);
+  ScopedSelect select(memory.get(), bitmap.get());
+  for (LONG top = clip.top; top < clip.bottom; top += stripRows) {
+    RECT strip{clip.left, top, clip.right, std::min<LONG>(clip.bottom, top + stripRows)};
+    ::SetViewportOrgEx(memory.get(), -strip.left, -strip.top, nullptr);
+    PaintDocument(memory.get(), strip);
     ::SetViewportOrgEx(memory.get(), 0, 0, nullptr);
-    ::BitBlt(dc, clip.left, clip.top, w, h, memory.get(), 0, 0, SRCCOPY);
+    ::BitBlt(dc, strip.left, strip.top, w, strip.bottom - strip.top, memory.get(), 0, 0, SRCCOPY);
   }
 }
 
@@ -546,9 +552,20 @@ void TDocumentView::PaintDocument(HDC dc, const RECT& clip) {
   const int ox = -scrollX_, oy = -scrollY_;
   const int top = clip.top - oy, bottom = clip.bottom - oy;  // in document coordinates
   auto visible = [&](const Rect& r) { return r.y < bottom && r.y + r.h > top; };
-  for (const Box& b : layout_.items.boxes) {
+  // Only the groups of items that reach the strip are looked at.
+  auto forReaching = [&](const std::vector<Reach>& reach, size_t count, auto draw) {
+    for (size_t g = 0; g < reach.size(); ++g) {
+      if (!reach[g].Meets(top, bottom))
+        continue;
+      for (size_t i = g * kReachGroup; i < std::min(count, (g + 1) * kReachGroup); ++i)
+        draw(i);
+    }
+  };
+  const auto& boxes = layout_.items.boxes;
+  forReaching(layout_.items.boxReach, boxes.size(), [&](size_t i) {
+    const Box& b = boxes[i];
     if (!visible(b.r))
-      continue;
+      return;
     RECT r{b.r.x + ox, b.r.y + oy, b.r.x + b.r.w + ox, b.r.y + b.r.h + oy};
     switch (b.kind) {
       case Box::Kind::kFill:
@@ -591,7 +608,7 @@ void TDocumentView::PaintDocument(HDC dc, const RECT& clip) {
         FillSolid(dc, r, ToColorRef(b.color));
         break;
     }
-  }
+  });
   ::SetBkMode(dc, TRANSPARENT);
   for (const Picture& p : layout_.items.pictures) {
     Rect outer{p.r.x - p.border, p.r.y - p.border, p.r.w + 2 * p.border, p.r.h + 2 * p.border};
@@ -629,9 +646,11 @@ void TDocumentView::PaintDocument(HDC dc, const RECT& clip) {
   std::optional<ScopedSelect> select;
   COLORREF currentColor = CLR_INVALID;
   std::vector<INT> advances;
-  for (const TextRun& t : layout_.items.texts) {
+  const auto& texts = layout_.items.texts;
+  forReaching(layout_.items.textReach, texts.size(), [&](size_t i) {
+    const TextRun& t = texts[i];
     if (t.y >= bottom || t.y + 200 < top)
-      continue;
+      return;
     if (t.font != currentFont) {
       select.reset();
       select.emplace(dc, fonts_->Handle(t.font));
@@ -646,7 +665,7 @@ void TDocumentView::PaintDocument(HDC dc, const RECT& clip) {
     for (size_t i = 0; i < t.length; ++i)
       advances[i] = fonts_->Advance(t.font, t.chars[i]);
     ::ExtTextOutW(dc, t.x + ox, t.y + oy, 0, nullptr, t.chars, t.length, advances.data());
-  }
+  });
 }
 
 // --- TFrameViewer ----------------------------------------------------------------------------

@@ -1444,6 +1444,17 @@ class Layouter {
   Rgb linkColor_ = kLinkColor;
 };
 
+template <typename Item, typename ReachOf>
+void GroupReach(const std::vector<Item>& items, std::vector<Reach>& out, ReachOf reachOf) {
+  out.assign((items.size() + kReachGroup - 1) / kReachGroup, Reach{INT_MAX, INT_MIN});
+  for (size_t i = 0; i < items.size(); ++i) {
+    Reach r = reachOf(items[i]);
+    Reach& group = out[i / kReachGroup];
+    group.top = std::min(group.top, r.top);
+    group.bottom = std::max(group.bottom, r.bottom);
+  }
+}
+
 }  // namespace
 
 void DisplayList::Append(DisplayList&& other, int dx, int dy) {
@@ -1480,6 +1491,12 @@ LayoutResult LayoutDocument(const Document& doc, Measurer& measurer, const Layou
   result.items.texts.shrink_to_fit();
   result.items.linkAreas.shrink_to_fit();
   result.items.anchors.shrink_to_fit();
+  GroupReach(result.items.boxes, result.items.boxReach, [](const Box& b) {
+    return Reach{b.r.y, b.r.y + b.r.h};
+  });
+  GroupReach(result.items.texts, result.items.textReach, [](const TextRun& t) {
+    return Reach{t.y, t.y + 201};
+  });
   return result;
 }
 

@@ -90,6 +90,15 @@ struct Link {
   std::wstring target;
 };
 
+// How far down a group of consecutive items of a list reaches: a strip of the document is drawn
+// from the groups that reach it, not from the whole list (the lists are in drawing order, which
+// is only roughly from the top down).
+struct Reach {
+  int top = 0, bottom = 0;
+  bool Meets(int stripTop, int stripBottom) const { return top < stripBottom && bottom > stripTop; }
+};
+inline constexpr size_t kReachGroup = 64;  // items of a group
+
 // The things to draw, in drawing order within each list (boxes, then pictures, then text).
 struct DisplayList {
   std::vector<Box> boxes;
@@ -97,6 +106,9 @@ struct DisplayList {
   std::vector<TextRun> texts;
   std::vector<LinkArea> linkAreas;
   std::vector<std::pair<std::wstring, int>> anchors;  // name, top
+  // One for each kReachGroup boxes (texts) in order. A run counts as reaching 200 pixels below
+  // its top, as the view has always drawn it.
+  std::vector<Reach> boxReach, textReach;
   void Append(DisplayList&& other, int dx, int dy);
 };
 
