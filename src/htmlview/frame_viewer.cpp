@@ -683,7 +683,11 @@ std::unique_ptr<Document> TFrameViewer::ReadDocument(const std::wstring& path) c
   bool cut = false;
   if (!ReadBounded(path, kMaxFileBytes, bytes, cut))
     return nullptr;
-  auto doc = std::make_unique<Document>(ParseHtml(DecodeDocument(bytes)));
+  std::wstring text = DecodeDocument(bytes);
+  // Each form of the document is let go as soon as the next is made: the heap can then give
+  // their room to the tree and the layout.
+  std::string().swap(bytes);
+  auto doc = std::make_unique<Document>(ParseHtml(std::move(text)));
   doc->truncated = doc->truncated || cut;
   return doc;
 }
@@ -759,12 +763,12 @@ void TFrameViewer::BuildFrames(const Node* frameset,
                                const std::wstring& folder,
                                FrameNode& into,
                                int depth) {
-  if (const std::wstring* v = frameset->Attr("rows"))
+  if (const std::wstring_view* v = frameset->Attr("rows"))
     into.rows = *v;
-  if (const std::wstring* v = frameset->Attr("cols"))
+  if (const std::wstring_view* v = frameset->Attr("cols"))
     into.cols = *v;
-  const std::wstring* border = frameset->Attr("border");
-  const std::wstring* frameborder = frameset->Attr("frameborder");
+  const std::wstring_view* border = frameset->Attr("border");
+  const std::wstring_view* frameborder = frameset->Attr("frameborder");
   into.border = border ? std::clamp(ParseInt(*border, 4, 20), 0, 20) : 4;
   if (frameborder && (*frameborder == L"0" || *frameborder == L"no"))
     into.border = border ? into.border : 0;
@@ -776,12 +780,12 @@ void TFrameViewer::BuildFrames(const Node* frameset,
       BuildFrames(c, folder, into.children.back(), depth + 1);
     } else if (c->IsElement(Tag::kFrame)) {
       into.children.emplace_back();
-      const std::wstring* src = c->Attr("src");
-      const std::wstring* name = c->Attr("name");
-      std::wstring path, anchor;
-      if (src && !IsExternalLink(*src))
-        ResolveLocalLink(folder, *src, path, anchor);
-      AddLeaf(path, name ? *name : L"", into.children.back(), depth);
+      const std::wstring_view* src = c->Attr("src");
+      const std::wstring_view* name = c->Attr("name");
+      std::wstring href(src ? *src : L""), path, anchor;
+      if (src && !IsExternalLink(href))
+        ResolveLocalLink(folder, href, path, anchor);
+      AddLeaf(path, std::wstring(name ? *name : L""), into.children.back(), depth);
     }
   }
 }

@@ -145,12 +145,15 @@ bool IsVoid(Tag tag) {
   }
 }
 
-const std::wstring* Node::Attr(const char* name) const {
-  if (kind != Kind::kElement || !attrs)
+const std::wstring_view* Node::Attr(const char* name) const {
+  if (kind != Kind::kElement)
     return nullptr;
-  for (const auto& a : *attrs) {
-    if (a.first == name)
-      return &a.second;
+  for (const Attribute* a = attrs; a != attrs + length; ++a) {
+    size_t i = 0;
+    while (i < a->name.size() && name[i] && a->name[i] == static_cast<unsigned char>(name[i]))
+      ++i;
+    if (i == a->name.size() && !name[i])
+      return &a->value;
   }
   return nullptr;
 }

@@ -111,7 +111,11 @@ const char* TagName(Tag tag);
 // Elements without content (<br>, <img>...).
 bool IsVoid(Tag tag);
 
-using AttrList = std::vector<std::pair<std::string, std::wstring>>;  // names in lower case
+// An attribute as written (the name in lower case), in its document's characters.
+struct Attribute {
+  std::wstring_view name;
+  std::wstring_view value;
+};
 
 // One element or text of the tree. A document keeps its nodes in one array in document order:
 // an element's children follow it, each linked to the next by an offset, so a node costs no
@@ -121,22 +125,22 @@ struct Node {
   Kind kind = Kind::kElement;
   Tag tag = Tag::kUnknown;
   bool hasChildren = false;
-  uint32_t textLength = 0;
+  uint32_t length = 0;      // a text's characters, or an element's attributes
   uint32_t nextOffset = 0;  // from this node to its next sibling; 0 for the last
   union {
     const wchar_t* text = nullptr;  // a text node's characters (white space already collapsed
                                     // outside preformatted elements)
-    const AttrList* attrs;          // an element's attributes; null when it has none
+    const Attribute* attrs;         // an element's attributes
   };
 
   bool IsElement(Tag t) const { return kind == Kind::kElement && tag == t; }
   const Node* First() const { return hasChildren ? this + 1 : nullptr; }
   const Node* Next() const { return nextOffset ? this + nextOffset : nullptr; }
   std::wstring_view Text() const {
-    return kind == Kind::kText ? std::wstring_view(text, textLength) : std::wstring_view();
+    return kind == Kind::kText ? std::wstring_view(text, length) : std::wstring_view();
   }
-  // The attribute's value, or null when absent.
-  const std::wstring* Attr(const char* name) const;
+  // The value of the attribute `name` (lower case), or null when absent.
+  const std::wstring_view* Attr(const char* name) const;
 };
 
 struct Document {
@@ -147,9 +151,9 @@ struct Document {
 
   // The body's tree, then the frameset's, each in document order.
   std::vector<Node> nodes;
-  // The characters of every text node.
+  // The characters of every text node and attribute.
   std::vector<wchar_t> chars;
-  std::vector<std::unique_ptr<AttrList>> attrLists;
+  std::vector<Attribute> attributes;
   // The body: every element outside a frameset ends up in it.
   const Node* body = nullptr;
   // The outermost frameset, when the document is a frame document (else null).

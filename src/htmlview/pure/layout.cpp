@@ -149,13 +149,13 @@ class Layouter {
     const Node* body = doc.body;
     Computed s;
     s.face = opt_.defaultFace;
-    if (const std::wstring* v = body->Attr("text"))
+    if (const std::wstring_view* v = body->Attr("text"))
       s.color = ParseColor(*v).value_or(0);
-    if (const std::wstring* v = body->Attr("link"))
+    if (const std::wstring_view* v = body->Attr("link"))
       linkColor_ = ParseColor(*v).value_or(kLinkColor);
-    if (const std::wstring* v = body->Attr("bgcolor"))
+    if (const std::wstring_view* v = body->Attr("bgcolor"))
       r_.background = ParseColor(*v).value_or(0xFFFFFF);
-    if (const std::wstring* v = body->Attr("style")) {
+    if (const std::wstring_view* v = body->Attr("style")) {
       InlineStyle is = ParseInlineStyle(*v, s.sizePx);
       if (is.color)
         s.color = *is.color;
@@ -165,13 +165,13 @@ class Layouter {
     r_.text = s.color;
     s.font = Font(s);
     int marginX = 8, marginY = 8;
-    if (const std::wstring* v = body->Attr("leftmargin"))
+    if (const std::wstring_view* v = body->Attr("leftmargin"))
       marginX = ParseInt(*v, 8, 200);
-    if (const std::wstring* v = body->Attr("marginwidth"))
+    if (const std::wstring_view* v = body->Attr("marginwidth"))
       marginX = ParseInt(*v, 8, 200);
-    if (const std::wstring* v = body->Attr("topmargin"))
+    if (const std::wstring_view* v = body->Attr("topmargin"))
       marginY = ParseInt(*v, 8, 200);
-    if (const std::wstring* v = body->Attr("marginheight"))
+    if (const std::wstring_view* v = body->Attr("marginheight"))
       marginY = ParseInt(*v, 8, 200);
     Flow f;
     f.left = marginX;
@@ -284,25 +284,25 @@ class Layouter {
         break;
       }
       case Tag::kFont:
-        if (const std::wstring* v = n->Attr("size")) {
+        if (const std::wstring_view* v = n->Attr("size")) {
           s.htmlSize = ParseFontSize(*v, s.htmlSize);
           s.sizePx = FontSizePixels(s.htmlSize);
         }
-        if (const std::wstring* v = n->Attr("face")) {
+        if (const std::wstring_view* v = n->Attr("face")) {
           std::wstring face = FirstFace(*v);
           if (!face.empty())
             s.face = face;
         }
-        if (const std::wstring* v = n->Attr("color"))
+        if (const std::wstring_view* v = n->Attr("color"))
           s.color = ParseColor(*v).value_or(s.color);
         break;
       case Tag::kA:
-        if (const std::wstring* href = n->Attr("href")) {
-          const std::wstring* target = n->Attr("target");
+        if (const std::wstring_view* href = n->Attr("href")) {
+          const std::wstring_view* target = n->Attr("target");
           // A link laid out more than once (table cells are measured first) is one link.
           auto known = linkOf_.find(n);
           if (known == linkOf_.end()) {
-            r_.links.push_back({*href, target ? *target : L""});
+            r_.links.push_back({std::wstring(*href), target ? std::wstring(*target) : L""});
             known = linkOf_.emplace(n, static_cast<int>(r_.links.size() - 1)).first;
           }
           s.link = known->second;
@@ -322,7 +322,7 @@ class Layouter {
         fontChanged = false;
         break;
     }
-    if (const std::wstring* v = n->Attr("align")) {
+    if (const std::wstring_view* v = n->Attr("align")) {
       switch (n->tag) {
         case Tag::kP:
         case Tag::kDiv:
@@ -347,7 +347,7 @@ class Layouter {
     }
     if (n->Attr("nowrap") && (n->tag == Tag::kTd || n->tag == Tag::kTh))
       s.nowrap = true;
-    if (const std::wstring* v = n->Attr("style")) {
+    if (const std::wstring_view* v = n->Attr("style")) {
       InlineStyle is = ParseInlineStyle(*v, s.sizePx);
       if (is.color)
         s.color = *is.color;
@@ -373,9 +373,9 @@ class Layouter {
   // The background an element's style attribute or bgcolor asks for.
   static std::optional<Rgb> Background(const Node* n) {
     std::optional<Rgb> bg;
-    if (const std::wstring* v = n->Attr("bgcolor"))
+    if (const std::wstring_view* v = n->Attr("bgcolor"))
       bg = ParseColor(*v);
-    if (const std::wstring* v = n->Attr("style")) {
+    if (const std::wstring_view* v = n->Attr("style")) {
       InlineStyle is = ParseInlineStyle(*v, 16);
       if (is.background)
         bg = is.background;
@@ -386,7 +386,7 @@ class Layouter {
   void Walk(const Node* n, const Computed& s, Flow& f, int depth) {
     for (const Node* c = n->First(); c; c = c->Next()) {
       if (c->kind == Node::Kind::kText)
-        AddText(c->text, c->textLength, true, s, f);
+        AddText(c->text, c->length, true, s, f);
       else
         Element(c, s, f, depth);
     }
@@ -422,7 +422,7 @@ class Layouter {
     switch (n->tag) {
       case Tag::kBr:
         LineBreak(s, f);
-        if (const std::wstring* v = n->Attr("clear"))
+        if (const std::wstring_view* v = n->Attr("clear"))
           if (!v->empty() && *v != L"none")
             ClearFloats(f);
         return;
@@ -442,9 +442,9 @@ class Layouter {
         Block(n, s, f, depth, 0, 0, 0);
         return;
       case Tag::kA:
-        if (const std::wstring* name = n->Attr("name"))
+        if (const std::wstring_view* name = n->Attr("name"))
           Anchor(*name, f);
-        if (const std::wstring* id = n->Attr("id"))
+        if (const std::wstring_view* id = n->Attr("id"))
           Anchor(*id, f);
         Walk(n, s, f, depth);
         return;
@@ -519,7 +519,7 @@ class Layouter {
     }
   }
 
-  void Anchor(const std::wstring& name, Flow& f) {
+  void Anchor(std::wstring_view name, Flow& f) {
     if (!f.out || name.empty())
       return;
     // Before the next line or block the pending margin still applies.
@@ -575,15 +575,15 @@ class Layouter {
     f.left = std::min(f.right, f.left + kListIndent);
     f.align = Align::kLeft;
     int counter = 1;
-    if (const std::wstring* v = n->Attr("start"))
+    if (const std::wstring_view* v = n->Attr("start"))
       counter = ParseInt(*v, 1, 1000000);
     wchar_t type = L'1';
-    if (const std::wstring* v = n->Attr("type"))
+    if (const std::wstring_view* v = n->Attr("type"))
       if (!v->empty())
         type = (*v)[0];
     for (const Node* c = n->First(); c; c = c->Next()) {
       if (c->kind == Node::Kind::kText) {
-        AddText(c->text, c->textLength, true, ls, f);
+        AddText(c->text, c->length, true, ls, f);
       } else if (c->tag == Tag::kLi) {
         ListItem(c, StyleFor(c, ls), f, depth, ordered, type, counter);
       } else {
@@ -608,9 +608,9 @@ class Layouter {
     mk.font = s.font;
     mk.color = s.color;
     mk.right = f.left - 6;
-    if (const std::wstring* v = li->Attr("value"))
+    if (const std::wstring_view* v = li->Attr("value"))
       counter = ParseInt(*v, counter, 1000000);
-    if (const std::wstring* v = li->Attr("type"))
+    if (const std::wstring_view* v = li->Attr("type"))
       if (!v->empty())
         type = (*v)[0];
     if (ordered) {
@@ -1005,19 +1005,19 @@ class Layouter {
 
   void Image(const Node* n, const Computed& s, Flow& f) {
     Picture pic;
-    if (const std::wstring* v = n->Attr("src"))
+    if (const std::wstring_view* v = n->Attr("src"))
       pic.src = *v;
-    if (const std::wstring* v = n->Attr("alt"))
+    if (const std::wstring_view* v = n->Attr("alt"))
       pic.alt = *v;
     pic.altFont = s.font;
     pic.altColor = s.color;
-    if (const std::wstring* v = n->Attr("border"))
+    if (const std::wstring_view* v = n->Attr("border"))
       pic.border = ParseInt(*v, 0, 50);
     pic.borderColor = s.link >= 0 ? linkColor_ : s.color;
     Length lw, lh;
-    if (const std::wstring* v = n->Attr("width"))
+    if (const std::wstring_view* v = n->Attr("width"))
       lw = ParseLength(*v, 10000);
-    if (const std::wstring* v = n->Attr("height"))
+    if (const std::wstring_view* v = n->Attr("height"))
       lh = ParseLength(*v, 10000);
     int room = Unbounded(f) ? 0 : std::max(0, f.right - f.left);
     std::optional<std::pair<int, int>> natural;
@@ -1053,7 +1053,7 @@ class Layouter {
     int outerW = pic.r.w + 2 * pic.border, outerH = pic.r.h + 2 * pic.border;
     Align align = Align::kDefault;
     VAlign valign = VAlign::kDefault;
-    if (const std::wstring* v = n->Attr("align")) {
+    if (const std::wstring_view* v = n->Attr("align")) {
       align = ParseAlign(*v);
       valign = ParseVAlign(*v);
     }
@@ -1123,16 +1123,16 @@ class Layouter {
     Place(f);
     int room = std::max(0, f.right - f.left);
     Length lw;
-    if (const std::wstring* v = n->Attr("width"))
+    if (const std::wstring_view* v = n->Attr("width"))
       lw = ParseLength(*v, 10000);
     int w = std::clamp(lw.Resolve(room, room), 1, std::max(1, std::min(room, 10000)));
     if (lw.unit == Length::Unit::kPixels)
       w = std::clamp(lw.value, 1, 10000);
     int h = 2;
-    if (const std::wstring* v = n->Attr("size"))
+    if (const std::wstring_view* v = n->Attr("size"))
       h = std::clamp(ParseInt(*v, 2, 100), 1, 100);
     Align a = Align::kCenter;
-    if (const std::wstring* v = n->Attr("align"))
+    if (const std::wstring_view* v = n->Attr("align"))
       if (ParseAlign(*v) != Align::kDefault)
         a = ParseAlign(*v);
     int x = f.left;
@@ -1142,7 +1142,7 @@ class Layouter {
       x += std::max(0, room - w);
     if (f.out) {
       std::optional<Rgb> color;
-      if (const std::wstring* v = n->Attr("color"))
+      if (const std::wstring_view* v = n->Attr("color"))
         color = ParseColor(*v);
       if (n->Attr("noshade") || color)
         f.out->boxes.push_back({Box::Kind::kFill, {x, f.y, w, h}, color.value_or(0x808080), 1});
@@ -1183,18 +1183,18 @@ class Layouter {
   void Table(const Node* table, const Computed& s, Flow& f, int depth) {
     FlushLine(f);
     int border = 0;
-    if (const std::wstring* v = table->Attr("border"))
+    if (const std::wstring_view* v = table->Attr("border"))
       border = v->empty() ? 1 : std::clamp(ParseInt(*v, 1, 100), 0, 100);
     int padding = 1, spacing = 2;
-    if (const std::wstring* v = table->Attr("cellpadding"))
+    if (const std::wstring_view* v = table->Attr("cellpadding"))
       padding = std::clamp(ParseInt(*v, 1, 100), 0, 100);
-    if (const std::wstring* v = table->Attr("cellspacing"))
+    if (const std::wstring_view* v = table->Attr("cellspacing"))
       spacing = std::clamp(ParseInt(*v, 2, 100), 0, 100);
     int cellBorder = border > 0 ? 1 : 0;
     Length width;
-    if (const std::wstring* v = table->Attr("width"))
+    if (const std::wstring_view* v = table->Attr("width"))
       width = ParseLength(*v, kUnbounded);
-    if (const std::wstring* v = table->Attr("style")) {
+    if (const std::wstring_view* v = table->Attr("style")) {
       InlineStyle is = ParseInlineStyle(*v, s.sizePx);
       if (is.width.IsSet())
         width = is.width;
@@ -1203,11 +1203,11 @@ class Layouter {
     if (Unbounded(f) && width.unit == Length::Unit::kPercent)
       width = Length();
     Align tableAlign = Align::kDefault;
-    if (const std::wstring* v = table->Attr("align"))
+    if (const std::wstring_view* v = table->Attr("align"))
       tableAlign = ParseAlign(*v);
     std::optional<Rgb> tableBg = Background(table);
     std::optional<Rgb> borderColor;
-    if (const std::wstring* v = table->Attr("bordercolor"))
+    if (const std::wstring_view* v = table->Attr("bordercolor"))
       borderColor = ParseColor(*v);
 
     // Table text starts at the normal alignment; <center> around a table centres the table.
@@ -1248,7 +1248,7 @@ class Layouter {
       Computed rs = StyleFor(tr, inner);
       std::optional<Rgb> rowBg = Background(tr);
       VAlign rowVAlign = VAlign::kMiddle;
-      if (const std::wstring* v = tr->Attr("valign"))
+      if (const std::wstring_view* v = tr->Attr("valign"))
         if (ParseVAlign(*v) != VAlign::kDefault)
           rowVAlign = ParseVAlign(*v);
       int col = 0;
@@ -1263,10 +1263,10 @@ class Layouter {
         c.node = td;
         c.row = r;
         c.col = col;
-        if (const std::wstring* v = td->Attr("colspan"))
+        if (const std::wstring_view* v = td->Attr("colspan"))
           c.colspan = std::clamp(ParseInt(*v, 1, kMaxSpan), 1, kMaxSpan);
         c.colspan = std::min(c.colspan, kMaxColumns - col);
-        if (const std::wstring* v = td->Attr("rowspan")) {
+        if (const std::wstring_view* v = td->Attr("rowspan")) {
           int span = ParseInt(*v, 1, 100000);
           c.rowspan = span == 0 ? rowCount - r : std::clamp(span, 1, rowCount - r);
         }
@@ -1277,10 +1277,10 @@ class Layouter {
         if (!c.background)
           c.background = rowBg;
         c.valign = rowVAlign;
-        if (const std::wstring* v = td->Attr("valign"))
+        if (const std::wstring_view* v = td->Attr("valign"))
           if (ParseVAlign(*v) != VAlign::kDefault)
             c.valign = ParseVAlign(*v);
-        if (const std::wstring* v = td->Attr("height"))
+        if (const std::wstring_view* v = td->Attr("height"))
           c.heightAttr = ParseInt(*v, 0, 10000);
         for (int rr = r; rr < r + c.rowspan; ++rr) {
           if (static_cast<int>(taken.size()) <= rr)
@@ -1332,7 +1332,7 @@ class Layouter {
         minExtent = maxExtent;
       need.min = std::min(minExtent, kUnbounded) + cellExtra;
       need.max = std::min(maxExtent, kUnbounded) + cellExtra;
-      if (const std::wstring* v = c.node->Attr("width")) {
+      if (const std::wstring_view* v = c.node->Attr("width")) {
         need.width = ParseLength(*v, kUnbounded);
         if (need.width.unit == Length::Unit::kPixels)
           need.width.value += 0;  // a cell's width counts its padding, as in old browsers
@@ -1381,7 +1381,7 @@ class Layouter {
     }
     int totalW = tw.total;
     int totalH = rowY[rowTotal] + border;
-    if (const std::wstring* v = table->Attr("height"))
+    if (const std::wstring_view* v = table->Attr("height"))
       totalH = std::max(totalH, ParseLength(*v, 10000).Resolve(0, 0));
 
     int room = containerRight - containerLeft;

@@ -203,21 +203,18 @@ struct BuildNode {
   Tag tag = Tag::kUnknown;
   uint32_t textLength = 0;
   const wchar_t* text = nullptr;
-  const AttrList* attrs = nullptr;
+  uint32_t attrCount = 0;
+  const Attribute* attrs = nullptr;
   BuildNode* parent = nullptr;
   BuildNode* first = nullptr;
   BuildNode* last = nullptr;
   BuildNode* next = nullptr;
 
   bool IsElement(Tag t) const { return kind == Node::Kind::kElement && tag == t; }
-  const std::wstring* Attr(const char* name) const {
-    if (!attrs)
-      return nullptr;
-    for (const auto& a : *attrs) {
-      if (a.first == name)
-        return &a.second;
-    }
-    return nullptr;
+  bool HasAttr(const std::string& name) const {
+    return std::any_of(attrs, attrs + attrCount, [&](const Attribute& a) {
+      return std::equal(a.name.begin(), a.name.end(), name.begin(), name.end());
+    });
   }
   BuildNode* Append(BuildNode* child) {
     child->parent = this;
@@ -240,13 +237,15 @@ class TreeBuilder {
 
   // Copies the tree into `doc_`'s array of nodes and its characters.
   void Finish() {
-    size_t nodes = 0, chars = 0;
-    Count(body_, nodes, chars);
+    // Reserved to the exact sizes: nodes point into the characters and attributes.
+    size_t nodes = 0, chars = 0, attrs = 0;
+    Count(body_, nodes, chars, attrs);
     if (frameset_)
-      Count(frameset_, nodes, chars);
+      Count(frameset_, nodes, chars, attrs);
     doc_.nodes.clear();
     doc_.nodes.reserve(nodes);
     doc_.chars.reserve(chars);
+    doc_.attributes.reserve(attrs);
     Flatten(body_);
     doc_.body = doc_.nodes.data();
     if (frameset_)
@@ -428,6 +427,7 @@ class TreeBuilder {
       BuildNode* copy = arena_.New<BuildNode>();
       copy->tag = f->tag;
       copy->attrs = f->attrs;  // shared: attributes never change once read
+      copy->attrCount = f->attrCount;
       ++doc_.nodeCount;
       BuildNode* placed = stack_.back()->Append(copy);
       if (stack_.size() < kMaxDepth)
@@ -468,10 +468,7 @@ class TreeBuilder {
   BuildNode* MakeElement(Token& t) {
     BuildNode* node = arena_.New<BuildNode>();
     node->tag = t.tag;
-    if (!t.attrs.empty()) {
-      doc_.attrLists.push_back(std::make_unique<AttrList>(std::move(t.attrs)));
-      node->attrs = doc_.attrLists.back().get();
-    }
+    AddAttributes(node, t.attrs);
     ++doc_.nodeCount;
     return node;
   }
@@ -551,16 +548,30 @@ class TreeBuilder {
     AddChars(before, text);
   }
 
-  void MergeAttributes(BuildNode* node, AttrList& attrs) {
-    auto merged = std::make_unique<AttrList>();
-    if (node->attrs)
-      *merged = *node->attrs;
-    for (auto& a : attrs) {
-      if (!node->Attr(a.first.c_str()) && merged->size() < kMaxAttributes)
-        merged->push_back(std::move(a));
+  void MergeAttributes(BuildNode* node,
+                       const std::vector<std::pair<std::string, std::wstring>>& attrs) {
+    AddAttributes(node, attrs);
+  }
+
+  // Adds those of `attrs` that `node` has not got yet (its attributes are copied to a new array,
+  // since a reopened element shares them).
+  void AddAttributes(BuildNode* node,
+                     const std::vector<std::pair<std::string, std::wstring>>& attrs) {
+    if (attrs.empty())
+      return;
+    auto* all = static_cast<Attribute*>(
+        arena_.Allocate((node->attrCount + attrs.size()) * sizeof(Attribute), alignof(Attribute)));
+    size_t count = std::copy(node->attrs, node->attrs + node->attrCount, all) - all;
+    for (const auto& a : attrs) {
+      if (node->HasAttr(a.first) || count >= kMaxAttributes)
+        continue;
+      std::wstring name(a.first.begin(), a.first.end());
+      new (all + count++)
+          Attribute{{arena_.Copy(name.data(), name.size()), name.size()},
+                    {arena_.Copy(a.second.data(), a.second.size()), a.second.size()}};
     }
-    node->attrs = merged.get();
-    doc_.attrLists.push_back(std::move(merged));
+    node->attrs = all;
+    node->attrCount = static_cast<uint32_t>(count);
   }
 
   bool BodyHasContent() const {
@@ -639,11 +650,19 @@ class TreeBuilder {
     }
   }
 
-  static void Count(const BuildNode* n, size_t& nodes, size_t& chars) {
+  static void Count(const BuildNode* n, size_t& nodes, size_t& chars, size_t& attrs) {
     ++nodes;
     chars += n->textLength;
+    attrs += n->attrCount;
+    for (const Attribute* a = n->attrs; a != n->attrs + n->attrCount; ++a)
+      chars += a->name.size() + a->value.size();
     for (const BuildNode* c = n->first; c; c = c->next)
-      Count(c, nodes, chars);
+      Count(c, nodes, chars, attrs);
+  }
+  std::wstring_view Keep(std::wstring_view text) {
+    const wchar_t* at = doc_.chars.data() + doc_.chars.size();
+    doc_.chars.insert(doc_.chars.end(), text.begin(), text.end());
+    return {at, text.size()};
   }
   // Appends `n` and what is below it; returns its index.
   size_t Flatten(const BuildNode* n) {
@@ -654,11 +673,13 @@ class TreeBuilder {
     out.tag = n->tag;
     out.hasChildren = n->first != nullptr;
     if (n->kind == Node::Kind::kText) {
-      out.text = doc_.chars.data() + doc_.chars.size();
-      out.textLength = n->textLength;
-      doc_.chars.insert(doc_.chars.end(), n->text, n->text + n->textLength);
+      out.text = Keep({n->text, n->textLength}).data();
+      out.length = n->textLength;
     } else {
-      out.attrs = n->attrs;
+      out.attrs = doc_.attributes.data() + doc_.attributes.size();
+      out.length = n->attrCount;
+      for (const Attribute* a = n->attrs; a != n->attrs + n->attrCount; ++a)
+        doc_.attributes.push_back({Keep(a->name), Keep(a->value)});
     }
     size_t previous = 0;
     for (const BuildNode* c = n->first; c; c = c->next) {
@@ -884,16 +905,15 @@ std::wstring DecodeReferences(const std::wstring& text) {
   return out;
 }
 
-Document ParseHtml(const std::wstring& text) {
+Document ParseHtml(std::wstring text) {
   Document doc;
   TreeBuilder builder(doc, std::min(text.size(), kMaxDocumentChars));
   if (text.size() > kMaxDocumentChars) {
     doc.truncated = true;
-    std::wstring cut = text.substr(0, kMaxDocumentChars);
-    Tokenizer(cut, builder).Run();
-  } else {
-    Tokenizer(text, builder).Run();
+    text.resize(kMaxDocumentChars);
   }
+  Tokenizer(text, builder).Run();
+  std::wstring().swap(text);
   builder.Finish();
   return doc;
 }

@@ -22,9 +22,9 @@ std::string Dump(const Node& n) {
       continue;
     }
     out += TagName(c->tag);
-    for (const auto& a : c->attrs ? *c->attrs : AttrList()) {
-      out += "[" + a.first + "=";
-      for (wchar_t ch : a.second)
+    for (const Attribute* a = c->attrs; a != c->attrs + c->length; ++a) {
+      out += "[" + std::string(a->name.begin(), a->name.end()) + "=";
+      for (wchar_t ch : a->value)
         out += ch < 0x80 ? static_cast<char>(ch) : '?';
       out += "]";
     }
