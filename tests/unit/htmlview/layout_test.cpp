@@ -75,6 +75,30 @@ TEST(Layout, RunsShowTheDocumentsOwnText) {
   EXPECT_EQ(shared, (std::vector<bool>{true, true, false, false, true}));
 }
 
+TEST(Layout, EveryItemLiesWithinTheReachOfItsGroup) {
+  // A strip of the window is drawn from the groups that reach it: an item outside its group's
+  // reach would never be drawn.
+  std::wstring html = L"<table border=1>";
+  for (int i = 0; i < 80; ++i)
+    html += L"<tr><td>cell<td><ul><li>one<li>two</ul>";
+  html += L"</table><p>" + std::wstring(3000, L'x') + L" end";
+  LayoutResult r = Lay(html);
+  const DisplayList& items = r.items;
+  ASSERT_GT(items.texts.size(), 3 * kReachGroup);
+  ASSERT_GT(items.boxes.size(), 3 * kReachGroup);
+  EXPECT_EQ(items.textReach.size(), (items.texts.size() + kReachGroup - 1) / kReachGroup);
+  EXPECT_EQ(items.boxReach.size(), (items.boxes.size() + kReachGroup - 1) / kReachGroup);
+  for (size_t i = 0; i < items.texts.size(); ++i) {
+    const Reach& g = items.textReach[i / kReachGroup];
+    EXPECT_TRUE(g.top <= items.texts[i].y && g.bottom >= items.texts[i].y + 201) << i;
+  }
+  for (size_t i = 0; i < items.boxes.size(); ++i) {
+    const Rect& b = items.boxes[i].r;
+    const Reach& g = items.boxReach[i / kReachGroup];
+    EXPECT_TRUE(g.top <= b.y && g.bottom >= b.y + b.h) << i;
+  }
+}
+
 TEST(Layout, BlocksAlignmentAndMargins) {
   LayoutResult r =
       Lay(L"<p>one</p><p align=center>two</p><div align=right>three</div>"

@@ -58,6 +58,8 @@ TEST(TreeBuilder, RepairsLooseMarkupAsBrowsersDo) {
       {L"<select><option>a<option>b</select>", "select(option(\"a\") option(\"b\"))"},
       // misnested formatting keeps its look after the outer element closes
       {L"<b><i>x</b>y</i>z", "b(i(\"x\")) i(\"y\") \"z\""},
+      {L"<font color=red><i class=k>x</font>y",
+       "font[color=red](i[class=k](\"x\")) i[class=k](\"y\")"},
       // stray end tags are dropped; </br> is a line break
       {L"a</div></span>b</br>c", "\"ab\" br \"c\""},
       // an end tag inside a cell does not close what is open around the table
