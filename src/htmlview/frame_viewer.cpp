@@ -229,8 +229,8 @@ void TDocumentView::CreateParams(TCreateParams& params) {
 }
 
 void TDocumentView::SetDocument(std::unique_ptr<Document> doc, const std::wstring& path) {
-  // The layout's runs point into the document they were made from.
-  layout_ = LayoutResult();
+  // The layout's runs point into the old document until Relayout below replaces the layout;
+  // nothing draws in between.
   doc_ = std::move(doc);
   path_ = path;
   folder_ = FolderOf(path);
@@ -679,14 +679,16 @@ TFrameViewer::TFrameViewer(TWinControl* parent, std::wstring name)
 TFrameViewer::~TFrameViewer() = default;
 
 std::unique_ptr<Document> TFrameViewer::ReadDocument(const std::wstring& path) const {
-  std::string bytes;
-  bool cut = false;
-  if (!ReadBounded(path, kMaxFileBytes, bytes, cut))
-    return nullptr;
-  std::wstring text = DecodeDocument(bytes);
   // Each form of the document is let go as soon as the next is made: the heap can then give
   // their room to the tree and the layout.
-  std::string().swap(bytes);
+  std::wstring text;
+  bool cut = false;
+  {
+    std::string bytes;
+    if (!ReadBounded(path, kMaxFileBytes, bytes, cut))
+      return nullptr;
+    text = DecodeDocument(bytes);
+  }
   auto doc = std::make_unique<Document>(ParseHtml(std::move(text)));
   doc->truncated = doc->truncated || cut;
   return doc;

@@ -6,6 +6,37 @@
 
 namespace kolvar::htmlview {
 
+namespace {
+
+// Room for the address of the chunk before, keeping what follows aligned.
+constexpr size_t kHeader = alignof(std::max_align_t);
+
+}  // namespace
+
+Arena& Arena::operator=(Arena&& other) noexcept {
+  std::swap(last_, other.last_);
+  std::swap(top_, other.top_);
+  std::swap(end_, other.end_);
+  std::swap(nextChunk_, other.nextChunk_);
+  std::swap(largestChunk_, other.largestChunk_);
+  return *this;
+}
+
+Arena::~Arena() {
+  while (last_) {
+    char* chunk = last_;
+    std::memcpy(&last_, chunk, sizeof(last_));
+    delete[] chunk;
+  }
+}
+
+char* Arena::NewChunk(size_t bytes) {
+  char* chunk = new char[kHeader + bytes];
+  std::memcpy(chunk, &last_, sizeof(last_));
+  last_ = chunk;
+  return chunk + kHeader;
+}
+
 void* Arena::Allocate(size_t bytes, size_t align) {
   auto aligned = [align](char* p) {
     return reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(p) + align - 1) & ~(align - 1));
@@ -19,30 +50,14 @@ void* Arena::Allocate(size_t bytes, size_t align) {
   }
   if (bytes + align > nextChunk_) {
     // A piece larger than a chunk gets one of its own; the current chunk stays in use.
-    chunks_.emplace_back(new char[bytes + align]);
-    return aligned(chunks_.back().get());
+    return aligned(NewChunk(bytes + align));
   }
-  chunks_.emplace_back(new char[nextChunk_]);
-  top_ = chunks_.back().get();
+  top_ = NewChunk(nextChunk_);
   end_ = top_ + nextChunk_;
   nextChunk_ = std::max(nextChunk_, std::min(nextChunk_ * 2, largestChunk_));
   char* at = aligned(top_);
   top_ = at + bytes;
   return at;
-}
-
-const wchar_t* Arena::Copy(const wchar_t* text, size_t n) {
-  auto* out = static_cast<wchar_t*>(Allocate(n * sizeof(wchar_t), alignof(wchar_t)));
-  if (n > 0)
-    std::memcpy(out, text, n * sizeof(wchar_t));
-  return out;
-}
-
-bool Arena::Extend(const void* p, size_t bytes, size_t more) {
-  if (static_cast<const char*>(p) + bytes != top_ || more > static_cast<size_t>(end_ - top_))
-    return false;
-  top_ += more;
-  return true;
 }
 
 }  // namespace kolvar::htmlview

@@ -158,9 +158,9 @@ const std::wstring_view* Node::Attr(const char* name) const {
   return nullptr;
 }
 
-Document::Document() : nodes(1) {
+Document::Document() : nodes(new Node[1]()) {
   nodes[0].tag = Tag::kBody;
-  body = nodes.data();
+  body = nodes.get();
 }
 
 }  // namespace kolvar::htmlview

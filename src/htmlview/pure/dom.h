@@ -120,17 +120,19 @@ struct Attribute {
 // One element or text of the tree. A document keeps its nodes in one array in document order:
 // an element's children follow it, each linked to the next by an offset, so a node costs no
 // heap block and no pointers of its own.
+// Plain data: a value-initialised node (all zero) is an element of unknown name, without
+// children or attributes.
 struct Node {
   enum class Kind : uint8_t { kElement, kText };
-  Kind kind = Kind::kElement;
-  Tag tag = Tag::kUnknown;
-  bool hasChildren = false;
-  uint32_t length = 0;      // a text's characters, or an element's attributes
-  uint32_t nextOffset = 0;  // from this node to its next sibling; 0 for the last
+  Kind kind;
+  Tag tag;
+  bool hasChildren;
+  uint32_t length;      // a text's characters, or an element's attributes
+  uint32_t nextOffset;  // from this node to its next sibling; 0 for the last
   union {
-    const wchar_t* text = nullptr;  // a text node's characters (white space already collapsed
-                                    // outside preformatted elements)
-    const Attribute* attrs;         // an element's attributes
+    const wchar_t* text;     // a text node's characters (white space already collapsed outside
+                             // preformatted elements)
+    const Attribute* attrs;  // an element's attributes
   };
 
   bool IsElement(Tag t) const { return kind == Kind::kElement && tag == t; }
@@ -149,11 +151,12 @@ struct Document {
   Document(Document&&) = default;
   Document& operator=(Document&&) = default;
 
-  // The body's tree, then the frameset's, each in document order.
-  std::vector<Node> nodes;
+  // The body's tree, then the frameset's, each in document order. (Plain arrays: their sizes
+  // are known when they are made, and never change.)
+  std::unique_ptr<Node[]> nodes;
   // The characters of every text node and attribute.
   std::vector<wchar_t> chars;
-  std::vector<Attribute> attributes;
+  std::unique_ptr<Attribute[]> attributes;
   // The body: every element outside a frameset ends up in it.
   const Node* body = nullptr;
   // The outermost frameset, when the document is a frame document (else null).

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <map>
 
 #include "htmlview/pure/table_widths.h"
 #include "platform/text.h"
@@ -300,12 +299,12 @@ class Layouter {
         if (const std::wstring_view* href = n->Attr("href")) {
           const std::wstring_view* target = n->Attr("target");
           // A link laid out more than once (table cells are measured first) is one link.
-          auto known = linkOf_.find(n);
-          if (known == linkOf_.end()) {
+          Known* known = Find(linkOf_, n);
+          if (!known) {
             r_.links.push_back({std::wstring(*href), target ? std::wstring(*target) : L""});
-            known = linkOf_.emplace(n, static_cast<int>(r_.links.size() - 1)).first;
+            known = Add(linkOf_, {n, static_cast<int>(r_.links.size() - 1), 0});
           }
-          s.link = known->second;
+          s.link = known->first;
           s.color = linkColor_;
           s.underline = true;
         }
@@ -750,10 +749,7 @@ class Layouter {
     fr.length = fr.copy.size();
   }
   static void AddSpaceChar(Frag& fr, const wchar_t* spaceAt) {
-    if (spaceAt)
-      Extend(fr, spaceAt, 1, true);
-    else
-      Extend(fr, L" ", 1, false);
+    Extend(fr, spaceAt ? spaceAt : L" ", 1, spaceAt != nullptr);
   }
 
   // The space between two words: part of the previous run when written in its look, else a run
@@ -842,10 +838,7 @@ class Layouter {
       if (!piece.empty()) {
         f.pendingSpace = false;
         // One frag per piece: spaces inside preformatted text are kept as written.
-        if (pieceAt)
-          AddWord(pieceAt, piece.size(), stable, s, f);
-        else
-          AddWord(piece.data(), piece.size(), false, s, f);
+        AddWord(pieceAt ? pieceAt : piece.data(), piece.size(), pieceAt && stable, s, f);
         piece.clear();
       }
     };
@@ -1316,17 +1309,13 @@ class Layouter {
       // A cell's least and widest needs do not depend on where its table lies: measured once,
       // they keep nested tables from being measured again for every pass of the cells around
       // them.
-      auto byCell = [](const Need& n, const Node* cell) { return n.cell < cell; };
-      auto known = std::lower_bound(needs_.begin(), needs_.end(), c.node, byCell);
-      if (known != needs_.end() && known->cell == c.node) {
-        minExtent = known->least;
-        maxExtent = known->widest;
+      if (const Known* known = Find(needs_, c.node)) {
+        minExtent = known->first;
+        maxExtent = known->second;
       } else {
         CellFlow(c, 0, nullptr, depth, minExtent);
         CellFlow(c, kUnbounded, nullptr, depth, maxExtent);
-        // Cells inside this one were added meanwhile.
-        needs_.insert(std::lower_bound(needs_.begin(), needs_.end(), c.node, byCell),
-                      {c.node, minExtent, maxExtent});
+        Add(needs_, {c.node, minExtent, maxExtent});
       }
       if (c.style.nowrap)
         minExtent = maxExtent;
@@ -1433,26 +1422,41 @@ class Layouter {
   const LayoutOptions& opt_;
   LayoutResult& r_;
   std::vector<FontMetrics> metrics_;
-  // A cell's least and widest, by cell (a sorted array: one small heap block per cell would
-  // stay behind in the heap after the layout).
-  struct Need {
-    const Node* cell;
-    int least, widest;
+  // What an element's first layout found, for the layouts of it that follow (table cells are
+  // measured before they are laid out): in arrays sorted by element, since one small heap block
+  // per element would stay behind in the heap after the layout.
+  struct Known {
+    const Node* node;
+    int first, second;
   };
-  std::vector<Need> needs_;
-  std::map<const Node*, int> linkOf_;
+  // Where `node` is, or would be, in `known`.
+  static std::vector<Known>::iterator Place(std::vector<Known>& known, const Node* node) {
+    return std::lower_bound(known.begin(), known.end(), node,
+                            [](const Known& k, const Node* n) { return k.node < n; });
+  }
+  static Known* Find(std::vector<Known>& known, const Node* node) {
+    auto at = Place(known, node);
+    return at != known.end() && at->node == node ? &*at : nullptr;
+  }
+  static Known* Add(std::vector<Known>& known, Known k) {
+    size_t at = Place(known, k.node) - known.begin();
+    known.push_back(k);
+    std::copy_backward(known.begin() + at, known.end() - 1, known.end());
+    known[at] = k;
+    return &known[at];
+  }
+  std::vector<Known> needs_;   // a cell's least and widest
+  std::vector<Known> linkOf_;  // a link's index
   Rgb linkColor_ = kLinkColor;
 };
 
-template <typename Item, typename ReachOf>
-void GroupReach(const std::vector<Item>& items, std::vector<Reach>& out, ReachOf reachOf) {
-  out.assign((items.size() + kReachGroup - 1) / kReachGroup, Reach{INT_MAX, INT_MIN});
-  for (size_t i = 0; i < items.size(); ++i) {
-    Reach r = reachOf(items[i]);
-    Reach& group = out[i / kReachGroup];
-    group.top = std::min(group.top, r.top);
-    group.bottom = std::max(group.bottom, r.bottom);
-  }
+size_t Groups(size_t items) {
+  return (items + kReachGroup - 1) / kReachGroup;
+}
+
+void Widen(Reach& group, int top, int bottom) {
+  group.top = std::min(group.top, top);
+  group.bottom = std::max(group.bottom, bottom);
 }
 
 }  // namespace
@@ -1485,18 +1489,18 @@ void DisplayList::Append(DisplayList&& other, int dx, int dy) {
 LayoutResult LayoutDocument(const Document& doc, Measurer& measurer, const LayoutOptions& options) {
   LayoutResult result;
   Layouter(measurer, options, result).Run(doc);
-  // The lists grew by doubling; they are kept as long as the document is shown.
-  result.items.boxes.shrink_to_fit();
-  result.items.pictures.shrink_to_fit();
-  result.items.texts.shrink_to_fit();
-  result.items.linkAreas.shrink_to_fit();
-  result.items.anchors.shrink_to_fit();
-  GroupReach(result.items.boxes, result.items.boxReach, [](const Box& b) {
-    return Reach{b.r.y, b.r.y + b.r.h};
-  });
-  GroupReach(result.items.texts, result.items.textReach, [](const TextRun& t) {
-    return Reach{t.y, t.y + 201};
-  });
+  // The long lists grew by doubling; they are kept as long as the document is shown.
+  DisplayList& items = result.items;
+  items.boxes.shrink_to_fit();
+  items.texts.shrink_to_fit();
+  items.boxReach = std::vector<Reach>(Groups(items.boxes.size()), Reach{INT_MAX, INT_MIN});
+  for (size_t i = 0; i < items.boxes.size(); ++i) {
+    const Rect& r = items.boxes[i].r;
+    Widen(items.boxReach[i / kReachGroup], r.y, r.y + r.h);
+  }
+  items.textReach = std::vector<Reach>(Groups(items.texts.size()), Reach{INT_MAX, INT_MIN});
+  for (size_t i = 0; i < items.texts.size(); ++i)
+    Widen(items.textReach[i / kReachGroup], items.texts[i].y, items.texts[i].y + 201);
   return result;
 }
 

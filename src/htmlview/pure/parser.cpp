@@ -237,19 +237,18 @@ class TreeBuilder {
 
   // Copies the tree into `doc_`'s array of nodes and its characters.
   void Finish() {
-    // Reserved to the exact sizes: nodes point into the characters and attributes.
+    // Made at their exact sizes once: nodes point into the characters and attributes.
     size_t nodes = 0, chars = 0, attrs = 0;
     Count(body_, nodes, chars, attrs);
     if (frameset_)
       Count(frameset_, nodes, chars, attrs);
-    doc_.nodes.clear();
-    doc_.nodes.reserve(nodes);
-    doc_.chars.reserve(chars);
-    doc_.attributes.reserve(attrs);
+    doc_.nodes.reset(new Node[nodes]());
+    doc_.chars = std::vector<wchar_t>(chars);
+    doc_.attributes.reset(new Attribute[attrs]);
     Flatten(body_);
-    doc_.body = doc_.nodes.data();
+    doc_.body = doc_.nodes.get();
     if (frameset_)
-      doc_.frameset = doc_.nodes.data() + Flatten(frameset_);
+      doc_.frameset = doc_.nodes.get() + Flatten(frameset_);
   }
 
   void Text(std::wstring text) {
@@ -283,7 +282,7 @@ class TreeBuilder {
         return;
       case Tag::kBody:
         if (!framesetMode_)
-          MergeAttributes(body_, t.attrs);
+          AddAttributes(body_, t.attrs);
         return;
       default:
         break;
@@ -548,11 +547,6 @@ class TreeBuilder {
     AddChars(before, text);
   }
 
-  void MergeAttributes(BuildNode* node,
-                       const std::vector<std::pair<std::string, std::wstring>>& attrs) {
-    AddAttributes(node, attrs);
-  }
-
   // Adds those of `attrs` that `node` has not got yet (its attributes are copied to a new array,
   // since a reopened element shares them).
   void AddAttributes(BuildNode* node,
@@ -660,15 +654,15 @@ class TreeBuilder {
       Count(c, nodes, chars, attrs);
   }
   std::wstring_view Keep(std::wstring_view text) {
-    const wchar_t* at = doc_.chars.data() + doc_.chars.size();
-    doc_.chars.insert(doc_.chars.end(), text.begin(), text.end());
+    wchar_t* at = doc_.chars.data() + charsKept_;
+    std::copy(text.begin(), text.end(), at);
+    charsKept_ += text.size();
     return {at, text.size()};
   }
   // Appends `n` and what is below it; returns its index.
   size_t Flatten(const BuildNode* n) {
-    size_t at = doc_.nodes.size();
-    doc_.nodes.emplace_back();
-    Node& out = doc_.nodes.back();
+    size_t at = nodesKept_++;
+    Node& out = doc_.nodes[at];
     out.kind = n->kind;
     out.tag = n->tag;
     out.hasChildren = n->first != nullptr;
@@ -676,10 +670,10 @@ class TreeBuilder {
       out.text = Keep({n->text, n->textLength}).data();
       out.length = n->textLength;
     } else {
-      out.attrs = doc_.attributes.data() + doc_.attributes.size();
+      out.attrs = doc_.attributes.get() + attrsKept_;
       out.length = n->attrCount;
       for (const Attribute* a = n->attrs; a != n->attrs + n->attrCount; ++a)
-        doc_.attributes.push_back({Keep(a->name), Keep(a->value)});
+        doc_.attributes[attrsKept_++] = {Keep(a->name), Keep(a->value)};
     }
     size_t previous = 0;
     for (const BuildNode* c = n->first; c; c = c->next) {
@@ -692,6 +686,7 @@ class TreeBuilder {
   }
 
   Document& doc_;
+  size_t nodesKept_ = 0, charsKept_ = 0, attrsKept_ = 0;
   Arena arena_;
   BuildNode* body_;
   BuildNode* frameset_ = nullptr;
@@ -912,8 +907,10 @@ Document ParseHtml(std::wstring text) {
     doc.truncated = true;
     text.resize(kMaxDocumentChars);
   }
-  Tokenizer(text, builder).Run();
-  std::wstring().swap(text);
+  {
+    std::wstring read = std::move(text);
+    Tokenizer(read, builder).Run();
+  }
   builder.Finish();
   return doc;
 }
