@@ -553,8 +553,8 @@ void TDocumentView::PaintDocument(HDC dc, const RECT& clip) {
   const int top = clip.top - oy, bottom = clip.bottom - oy;  // in document coordinates
   auto visible = [&](const Rect& r) { return r.y < bottom && r.y + r.h > top; };
   // Only the groups of items that reach the strip are looked at.
-  auto forReaching = [&](const std::vector<Reach>& reach, size_t count, auto draw) {
-    for (size_t g = 0; g < reach.size(); ++g) {
+  auto forReaching = [&](const Reach* reach, size_t count, auto draw) {
+    for (size_t g = 0; g < ReachGroups(count); ++g) {
       if (!reach[g].Meets(top, bottom))
         continue;
       for (size_t i = g * kReachGroup; i < std::min(count, (g + 1) * kReachGroup); ++i)
@@ -562,7 +562,7 @@ void TDocumentView::PaintDocument(HDC dc, const RECT& clip) {
     }
   };
   const auto& boxes = layout_.items.boxes;
-  forReaching(layout_.items.boxReach, boxes.size(), [&](size_t i) {
+  forReaching(layout_.items.boxReach.get(), boxes.size(), [&](size_t i) {
     const Box& b = boxes[i];
     if (!visible(b.r))
       return;
@@ -647,7 +647,7 @@ void TDocumentView::PaintDocument(HDC dc, const RECT& clip) {
   COLORREF currentColor = CLR_INVALID;
   std::vector<INT> advances;
   const auto& texts = layout_.items.texts;
-  forReaching(layout_.items.textReach, texts.size(), [&](size_t i) {
+  forReaching(layout_.items.textReach.get(), texts.size(), [&](size_t i) {
     const TextRun& t = texts[i];
     if (t.y >= bottom || t.y + 200 < top)
       return;

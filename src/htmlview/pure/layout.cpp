@@ -1439,9 +1439,11 @@ class Layouter {
     return at != known.end() && at->node == node ? &*at : nullptr;
   }
   static Known* Add(std::vector<Known>& known, Known k) {
-    size_t at = Place(known, k.node) - known.begin();
+    // Mostly at the end: a cell's own cells were measured, and added, before it.
     known.push_back(k);
-    std::copy_backward(known.begin() + at, known.end() - 1, known.end());
+    size_t at = known.size() - 1;
+    for (; at > 0 && known[at - 1].node > k.node; --at)
+      known[at] = known[at - 1];
     known[at] = k;
     return &known[at];
   }
@@ -1450,13 +1452,11 @@ class Layouter {
   Rgb linkColor_ = kLinkColor;
 };
 
-size_t Groups(size_t items) {
-  return (items + kReachGroup - 1) / kReachGroup;
-}
-
-void Widen(Reach& group, int top, int bottom) {
-  group.top = std::min(group.top, top);
-  group.bottom = std::max(group.bottom, bottom);
+// The first item of a group (a group is never empty) sets its reach; the others widen it.
+void Widen(Reach& group, size_t item, int top, int bottom) {
+  bool first = item % kReachGroup == 0;
+  group.top = first ? top : std::min(group.top, top);
+  group.bottom = first ? bottom : std::max(group.bottom, bottom);
 }
 
 }  // namespace
@@ -1493,14 +1493,14 @@ LayoutResult LayoutDocument(const Document& doc, Measurer& measurer, const Layou
   DisplayList& items = result.items;
   items.boxes.shrink_to_fit();
   items.texts.shrink_to_fit();
-  items.boxReach = std::vector<Reach>(Groups(items.boxes.size()), Reach{INT_MAX, INT_MIN});
+  items.boxReach.reset(new Reach[ReachGroups(items.boxes.size())]());
   for (size_t i = 0; i < items.boxes.size(); ++i) {
     const Rect& r = items.boxes[i].r;
-    Widen(items.boxReach[i / kReachGroup], r.y, r.y + r.h);
+    Widen(items.boxReach[i / kReachGroup], i, r.y, r.y + r.h);
   }
-  items.textReach = std::vector<Reach>(Groups(items.texts.size()), Reach{INT_MAX, INT_MIN});
+  items.textReach.reset(new Reach[ReachGroups(items.texts.size())]());
   for (size_t i = 0; i < items.texts.size(); ++i)
-    Widen(items.textReach[i / kReachGroup], items.texts[i].y, items.texts[i].y + 201);
+    Widen(items.textReach[i / kReachGroup], i, items.texts[i].y, items.texts[i].y + 201);
   return result;
 }
 

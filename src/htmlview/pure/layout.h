@@ -4,6 +4,7 @@
 // so the arithmetic runs and is tested without a window.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -98,6 +99,10 @@ struct Reach {
   bool Meets(int stripTop, int stripBottom) const { return top < stripBottom && bottom > stripTop; }
 };
 inline constexpr size_t kReachGroup = 64;  // items of a group
+// The groups of `items` items.
+inline size_t ReachGroups(size_t items) {
+  return (items + kReachGroup - 1) / kReachGroup;
+}
 
 // The things to draw, in drawing order within each list (boxes, then pictures, then text).
 struct DisplayList {
@@ -106,9 +111,9 @@ struct DisplayList {
   std::vector<TextRun> texts;
   std::vector<LinkArea> linkAreas;
   std::vector<std::pair<std::wstring, int>> anchors;  // name, top
-  // One for each kReachGroup boxes (texts) in order. A run counts as reaching 200 pixels below
-  // its top, as the view has always drawn it.
-  std::vector<Reach> boxReach, textReach;
+  // ReachGroups(boxes.size()) (texts) of them, in order. A run counts as reaching 200 pixels
+  // below its top, as the view has always drawn it.
+  std::unique_ptr<Reach[]> boxReach, textReach;
   void Append(DisplayList&& other, int dx, int dy);
 };
 

@@ -212,9 +212,11 @@ struct BuildNode {
 
   bool IsElement(Tag t) const { return kind == Node::Kind::kElement && tag == t; }
   bool HasAttr(const std::string& name) const {
-    return std::any_of(attrs, attrs + attrCount, [&](const Attribute& a) {
-      return std::equal(a.name.begin(), a.name.end(), name.begin(), name.end());
-    });
+    for (const Attribute* a = attrs; a != attrs + attrCount; ++a) {
+      if (a->name.size() == name.size() && std::equal(name.begin(), name.end(), a->name.begin()))
+        return true;
+    }
+    return false;
   }
   BuildNode* Append(BuildNode* child) {
     child->parent = this;
