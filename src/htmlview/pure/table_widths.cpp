@@ -58,14 +58,15 @@ TableWidths ColumnWidths(const TableWidthInput& in) {
   // Narrower spans first, in the cells' order within one width. The C library's sort, with the
   // cells' order (their addresses) as the last key, gives that without the library's stable sort
   // in the program (two kilobytes).
-  std::qsort(spanning.data(), spanning.size(), sizeof(spanning[0]),
-             [](const void* a, const void* b) {
-               const CellNeed* x = *static_cast<const CellNeed* const*>(a);
-               const CellNeed* y = *static_cast<const CellNeed* const*>(b);
-               if (x->span != y->span)
-                 return x->span < y->span ? -1 : 1;
-               return x < y ? -1 : (x > y ? 1 : 0);
-             });
+  if (spanning.size() > 1)
+    std::qsort(spanning.data(), spanning.size(), sizeof(spanning[0]),
+               [](const void* a, const void* b) {
+                 const CellNeed* x = *static_cast<const CellNeed* const*>(a);
+                 const CellNeed* y = *static_cast<const CellNeed* const*>(b);
+                 if (x->span != y->span)
+                   return x->span < y->span ? -1 : 1;
+                 return x < y ? -1 : (x > y ? 1 : 0);
+               });
   for (const CellNeed* c : spanning) {
     int last = std::min(n, c->first + c->span);
     int inner = in.spacing * (last - c->first - 1);
