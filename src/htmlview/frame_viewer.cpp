@@ -19,6 +19,7 @@ namespace {
 
 constexpr UINT kNavigateMessage = WM_APP + 0x31;
 constexpr int kLineStep = 20;
+constexpr int kStripRows = 64;
 // Documents larger than this are cut; the reader adds a note at the end.
 constexpr DWORD kMaxFileBytes = 8 * 1024 * 1024;
 constexpr DWORD kMaxPictureBytes = 16 * 1024 * 1024;
@@ -228,6 +229,8 @@ void TDocumentView::CreateParams(TCreateParams& params) {
 }
 
 void TDocumentView::SetDocument(std::unique_ptr<Document> doc, const std::wstring& path) {
+  // The layout's runs point into the old document until Relayout below replaces the layout;
+  // nothing draws in between.
   doc_ = std::move(doc);
   path_ = path;
   folder_ = FolderOf(path);
@@ -276,6 +279,8 @@ void TDocumentView::Relayout() {
   laidOutWidth_ = width;
   fonts_ = std::make_unique<ScreenFonts>();
   fonts_->view_ = this;
+  // Let go of the old layout first: the two need not be held at once.
+  layout_ = LayoutResult();
   if (doc_) {
     LayoutOptions options;
     options.width = width;
@@ -521,19 +526,24 @@ void TDocumentView::PaintWindow(HDC dc) {
     return;
   if (laidOutWidth_ != client.right)
     Relayout();
-  int w = clip.right - clip.left, h = clip.bottom - clip.top;
+  // Drawn in memory a strip at a time, each strip shown whole: the window never shows a
+  // half-drawn strip, and the memory for it is a strip's, not a whole window's (which the
+  // system's heap may keep after the first time).
+  int w = clip.right - clip.left;
+  int stripRows = std::min<int>(kStripRows, clip.bottom - clip.top);
   ScopedMemoryDC memory(dc);
-  ScopedBitmap bitmap(::CreateCompatibleBitmap(dc, w, h));
+  ScopedBitmap bitmap(::CreateCompatibleBitmap(dc, w, stripRows));
   if (!memory.get() || !bitmap) {
     PaintDocument(dc, clip);
     return;
   }
-  {
-    ScopedSelect select(memory.get(), bitmap.get());
-    ::SetViewportOrgEx(memory.get(), -clip.left, -clip.top, nullptr);
-    PaintDocument(memory.get(), clip);
+  ScopedSelect select(memory.get(), bitmap.get());
+  for (LONG top = clip.top; top < clip.bottom; top += stripRows) {
+    RECT strip{clip.left, top, clip.right, std::min<LONG>(clip.bottom, top + stripRows)};
+    ::SetViewportOrgEx(memory.get(), -strip.left, -strip.top, nullptr);
+    PaintDocument(memory.get(), strip);
     ::SetViewportOrgEx(memory.get(), 0, 0, nullptr);
-    ::BitBlt(dc, clip.left, clip.top, w, h, memory.get(), 0, 0, SRCCOPY);
+    ::BitBlt(dc, strip.left, strip.top, w, strip.bottom - strip.top, memory.get(), 0, 0, SRCCOPY);
   }
 }
 
@@ -542,9 +552,20 @@ void TDocumentView::PaintDocument(HDC dc, const RECT& clip) {
   const int ox = -scrollX_, oy = -scrollY_;
   const int top = clip.top - oy, bottom = clip.bottom - oy;  // in document coordinates
   auto visible = [&](const Rect& r) { return r.y < bottom && r.y + r.h > top; };
-  for (const Box& b : layout_.items.boxes) {
+  // Only the groups of items that reach the strip are looked at.
+  auto forReaching = [&](const Reach* reach, size_t count, auto draw) {
+    for (size_t g = 0; g < ReachGroups(count); ++g) {
+      if (!reach[g].Meets(top, bottom))
+        continue;
+      for (size_t i = g * kReachGroup; i < std::min(count, (g + 1) * kReachGroup); ++i)
+        draw(i);
+    }
+  };
+  const auto& boxes = layout_.items.boxes;
+  forReaching(layout_.items.boxReach.get(), boxes.size(), [&](size_t i) {
+    const Box& b = boxes[i];
     if (!visible(b.r))
-      continue;
+      return;
     RECT r{b.r.x + ox, b.r.y + oy, b.r.x + b.r.w + ox, b.r.y + b.r.h + oy};
     switch (b.kind) {
       case Box::Kind::kFill:
@@ -587,7 +608,7 @@ void TDocumentView::PaintDocument(HDC dc, const RECT& clip) {
         FillSolid(dc, r, ToColorRef(b.color));
         break;
     }
-  }
+  });
   ::SetBkMode(dc, TRANSPARENT);
   for (const Picture& p : layout_.items.pictures) {
     Rect outer{p.r.x - p.border, p.r.y - p.border, p.r.w + 2 * p.border, p.r.h + 2 * p.border};
@@ -625,9 +646,11 @@ void TDocumentView::PaintDocument(HDC dc, const RECT& clip) {
   std::optional<ScopedSelect> select;
   COLORREF currentColor = CLR_INVALID;
   std::vector<INT> advances;
-  for (const TextRun& t : layout_.items.texts) {
+  const auto& texts = layout_.items.texts;
+  forReaching(layout_.items.textReach.get(), texts.size(), [&](size_t i) {
+    const TextRun& t = texts[i];
     if (t.y >= bottom || t.y + 200 < top)
-      continue;
+      return;
     if (t.font != currentFont) {
       select.reset();
       select.emplace(dc, fonts_->Handle(t.font));
@@ -638,12 +661,11 @@ void TDocumentView::PaintDocument(HDC dc, const RECT& clip) {
       ::SetTextColor(dc, color);
       currentColor = color;
     }
-    advances.resize(t.text.size());
-    for (size_t i = 0; i < t.text.size(); ++i)
-      advances[i] = fonts_->Advance(t.font, t.text[i]);
-    ::ExtTextOutW(dc, t.x + ox, t.y + oy, 0, nullptr, t.text.c_str(),
-                  static_cast<UINT>(t.text.size()), advances.data());
-  }
+    advances.resize(t.length);
+    for (size_t i = 0; i < t.length; ++i)
+      advances[i] = fonts_->Advance(t.font, t.chars[i]);
+    ::ExtTextOutW(dc, t.x + ox, t.y + oy, 0, nullptr, t.chars, t.length, advances.data());
+  });
 }
 
 // --- TFrameViewer ----------------------------------------------------------------------------
@@ -657,11 +679,17 @@ TFrameViewer::TFrameViewer(TWinControl* parent, std::wstring name)
 TFrameViewer::~TFrameViewer() = default;
 
 std::unique_ptr<Document> TFrameViewer::ReadDocument(const std::wstring& path) const {
-  std::string bytes;
+  // Each form of the document is let go as soon as the next is made: the heap can then give
+  // their room to the tree and the layout.
+  std::wstring text;
   bool cut = false;
-  if (!ReadBounded(path, kMaxFileBytes, bytes, cut))
-    return nullptr;
-  auto doc = std::make_unique<Document>(ParseHtml(DecodeDocument(bytes)));
+  {
+    std::string bytes;
+    if (!ReadBounded(path, kMaxFileBytes, bytes, cut))
+      return nullptr;
+    text = DecodeDocument(bytes);
+  }
+  auto doc = std::make_unique<Document>(ParseHtml(std::move(text)));
   doc->truncated = doc->truncated || cut;
   return doc;
 }
@@ -690,7 +718,7 @@ bool TFrameViewer::LoadFromFile(const std::wstring& path, const std::wstring& an
   title_ = doc->title;
   if (doc->frameset) {
     framed_ = true;
-    const Node* frameset = doc->frameset.get();
+    const Node* frameset = doc->frameset;
     framesetDocs_.push_back(std::move(doc));
     BuildFrames(frameset, FolderOf(path), root_, 0);
   } else {
@@ -720,7 +748,7 @@ void TFrameViewer::AddLeaf(const std::wstring& path,
                            int depth) {
   std::unique_ptr<Document> doc = path.empty() ? nullptr : ReadDocument(path);
   if (doc && doc->frameset && depth < kMaxFrameDepth) {
-    const Node* frameset = doc->frameset.get();
+    const Node* frameset = doc->frameset;
     framesetDocs_.push_back(std::move(doc));
     BuildFrames(frameset, FolderOf(path), into, depth + 1);
     return;
@@ -737,29 +765,29 @@ void TFrameViewer::BuildFrames(const Node* frameset,
                                const std::wstring& folder,
                                FrameNode& into,
                                int depth) {
-  if (const std::wstring* v = frameset->Attr("rows"))
+  if (const std::wstring_view* v = frameset->Attr("rows"))
     into.rows = *v;
-  if (const std::wstring* v = frameset->Attr("cols"))
+  if (const std::wstring_view* v = frameset->Attr("cols"))
     into.cols = *v;
-  const std::wstring* border = frameset->Attr("border");
-  const std::wstring* frameborder = frameset->Attr("frameborder");
+  const std::wstring_view* border = frameset->Attr("border");
+  const std::wstring_view* frameborder = frameset->Attr("frameborder");
   into.border = border ? std::clamp(ParseInt(*border, 4, 20), 0, 20) : 4;
   if (frameborder && (*frameborder == L"0" || *frameborder == L"no"))
     into.border = border ? into.border : 0;
-  for (const auto& c : frameset->children) {
+  for (const Node* c = frameset->First(); c; c = c->Next()) {
     if (views_.size() >= kMaxFrames)
       break;
     if (c->IsElement(Tag::kFrameset) && depth < kMaxFrameDepth) {
       into.children.emplace_back();
-      BuildFrames(c.get(), folder, into.children.back(), depth + 1);
+      BuildFrames(c, folder, into.children.back(), depth + 1);
     } else if (c->IsElement(Tag::kFrame)) {
       into.children.emplace_back();
-      const std::wstring* src = c->Attr("src");
-      const std::wstring* name = c->Attr("name");
-      std::wstring path, anchor;
-      if (src && !IsExternalLink(*src))
-        ResolveLocalLink(folder, *src, path, anchor);
-      AddLeaf(path, name ? *name : L"", into.children.back(), depth);
+      const std::wstring_view* src = c->Attr("src");
+      const std::wstring_view* name = c->Attr("name");
+      std::wstring href(src ? *src : L""), path, anchor;
+      if (src && !IsExternalLink(href))
+        ResolveLocalLink(folder, href, path, anchor);
+      AddLeaf(path, std::wstring(name ? *name : L""), into.children.back(), depth);
     }
   }
 }

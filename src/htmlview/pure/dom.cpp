@@ -145,22 +145,22 @@ bool IsVoid(Tag tag) {
   }
 }
 
-const std::wstring* Node::Attr(const char* name) const {
-  for (const auto& a : attrs) {
-    if (a.first == name)
-      return &a.second;
+const std::wstring_view* Node::Attr(const char* name) const {
+  if (kind != Kind::kElement)
+    return nullptr;
+  for (const Attribute* a = attrs; a != attrs + length; ++a) {
+    size_t i = 0;
+    while (i < a->name.size() && name[i] && a->name[i] == static_cast<unsigned char>(name[i]))
+      ++i;
+    if (i == a->name.size() && !name[i])
+      return &a->value;
   }
   return nullptr;
 }
 
-Node* Node::Append(std::unique_ptr<Node> child) {
-  child->parent = this;
-  children.push_back(std::move(child));
-  return children.back().get();
-}
-
-Document::Document() : body(std::make_unique<Node>()) {
-  body->tag = Tag::kBody;
+Document::Document() : nodes(new Node[1]()) {
+  nodes[0].tag = Tag::kBody;
+  body = nodes.get();
 }
 
 }  // namespace kolvar::htmlview

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <map>
 
 #include "htmlview/pure/table_widths.h"
 #include "platform/text.h"
@@ -49,7 +48,12 @@ struct Frag {
   Rgb color = 0;
   int link = -1;
   int vshift = 0;
-  std::wstring text;
+  // The text: `length` characters at `chars` while they are one piece of the document's text,
+  // else in `copy`.
+  const wchar_t* chars = nullptr;
+  size_t length = 0;
+  bool copied = false;
+  std::wstring copy;
   Picture pic;
   VAlign valign = VAlign::kDefault;
 };
@@ -83,6 +87,7 @@ struct Flow {
   Rgb spaceColor = 0;
   int spaceLink = -1;
   int spaceShift = 0;
+  const wchar_t* spaceAt = nullptr;  // the pending space in the document's text, if it is there
   int preColumn = 0;
   bool skipNewline = false;
   std::optional<Marker> marker;
@@ -140,16 +145,16 @@ class Layouter {
   Layouter(Measurer& m, const LayoutOptions& o, LayoutResult& r) : m_(m), opt_(o), r_(r) {}
 
   void Run(const Document& doc) {
-    const Node* body = doc.body.get();
+    const Node* body = doc.body;
     Computed s;
     s.face = opt_.defaultFace;
-    if (const std::wstring* v = body->Attr("text"))
+    if (const std::wstring_view* v = body->Attr("text"))
       s.color = ParseColor(*v).value_or(0);
-    if (const std::wstring* v = body->Attr("link"))
+    if (const std::wstring_view* v = body->Attr("link"))
       linkColor_ = ParseColor(*v).value_or(kLinkColor);
-    if (const std::wstring* v = body->Attr("bgcolor"))
+    if (const std::wstring_view* v = body->Attr("bgcolor"))
       r_.background = ParseColor(*v).value_or(0xFFFFFF);
-    if (const std::wstring* v = body->Attr("style")) {
+    if (const std::wstring_view* v = body->Attr("style")) {
       InlineStyle is = ParseInlineStyle(*v, s.sizePx);
       if (is.color)
         s.color = *is.color;
@@ -159,13 +164,13 @@ class Layouter {
     r_.text = s.color;
     s.font = Font(s);
     int marginX = 8, marginY = 8;
-    if (const std::wstring* v = body->Attr("leftmargin"))
+    if (const std::wstring_view* v = body->Attr("leftmargin"))
       marginX = ParseInt(*v, 8, 200);
-    if (const std::wstring* v = body->Attr("marginwidth"))
+    if (const std::wstring_view* v = body->Attr("marginwidth"))
       marginX = ParseInt(*v, 8, 200);
-    if (const std::wstring* v = body->Attr("topmargin"))
+    if (const std::wstring_view* v = body->Attr("topmargin"))
       marginY = ParseInt(*v, 8, 200);
-    if (const std::wstring* v = body->Attr("marginheight"))
+    if (const std::wstring_view* v = body->Attr("marginheight"))
       marginY = ParseInt(*v, 8, 200);
     Flow f;
     f.left = marginX;
@@ -179,7 +184,7 @@ class Layouter {
       Computed note = s;
       note.italic = true;
       note.font = Font(note);
-      AddText(opt_.truncatedNote, note, f);
+      AddText(opt_.truncatedNote.data(), opt_.truncatedNote.size(), false, note, f);
     }
     Finish(f);
     r_.height = f.y + marginY;
@@ -278,28 +283,28 @@ class Layouter {
         break;
       }
       case Tag::kFont:
-        if (const std::wstring* v = n->Attr("size")) {
+        if (const std::wstring_view* v = n->Attr("size")) {
           s.htmlSize = ParseFontSize(*v, s.htmlSize);
           s.sizePx = FontSizePixels(s.htmlSize);
         }
-        if (const std::wstring* v = n->Attr("face")) {
+        if (const std::wstring_view* v = n->Attr("face")) {
           std::wstring face = FirstFace(*v);
           if (!face.empty())
             s.face = face;
         }
-        if (const std::wstring* v = n->Attr("color"))
+        if (const std::wstring_view* v = n->Attr("color"))
           s.color = ParseColor(*v).value_or(s.color);
         break;
       case Tag::kA:
-        if (const std::wstring* href = n->Attr("href")) {
-          const std::wstring* target = n->Attr("target");
+        if (const std::wstring_view* href = n->Attr("href")) {
+          const std::wstring_view* target = n->Attr("target");
           // A link laid out more than once (table cells are measured first) is one link.
-          auto known = linkOf_.find(n);
-          if (known == linkOf_.end()) {
-            r_.links.push_back({*href, target ? *target : L""});
-            known = linkOf_.emplace(n, static_cast<int>(r_.links.size() - 1)).first;
+          Known* known = Find(linkOf_, n);
+          if (!known) {
+            r_.links.push_back({std::wstring(*href), target ? std::wstring(*target) : L""});
+            known = Add(linkOf_, {n, static_cast<int>(r_.links.size() - 1), 0});
           }
-          s.link = known->second;
+          s.link = known->first;
           s.color = linkColor_;
           s.underline = true;
         }
@@ -316,7 +321,7 @@ class Layouter {
         fontChanged = false;
         break;
     }
-    if (const std::wstring* v = n->Attr("align")) {
+    if (const std::wstring_view* v = n->Attr("align")) {
       switch (n->tag) {
         case Tag::kP:
         case Tag::kDiv:
@@ -341,7 +346,7 @@ class Layouter {
     }
     if (n->Attr("nowrap") && (n->tag == Tag::kTd || n->tag == Tag::kTh))
       s.nowrap = true;
-    if (const std::wstring* v = n->Attr("style")) {
+    if (const std::wstring_view* v = n->Attr("style")) {
       InlineStyle is = ParseInlineStyle(*v, s.sizePx);
       if (is.color)
         s.color = *is.color;
@@ -367,9 +372,9 @@ class Layouter {
   // The background an element's style attribute or bgcolor asks for.
   static std::optional<Rgb> Background(const Node* n) {
     std::optional<Rgb> bg;
-    if (const std::wstring* v = n->Attr("bgcolor"))
+    if (const std::wstring_view* v = n->Attr("bgcolor"))
       bg = ParseColor(*v);
-    if (const std::wstring* v = n->Attr("style")) {
+    if (const std::wstring_view* v = n->Attr("style")) {
       InlineStyle is = ParseInlineStyle(*v, 16);
       if (is.background)
         bg = is.background;
@@ -378,11 +383,11 @@ class Layouter {
   }
 
   void Walk(const Node* n, const Computed& s, Flow& f, int depth) {
-    for (const auto& c : n->children) {
+    for (const Node* c = n->First(); c; c = c->Next()) {
       if (c->kind == Node::Kind::kText)
-        AddText(c->text, s, f);
+        AddText(c->text, c->length, true, s, f);
       else
-        Element(c.get(), s, f, depth);
+        Element(c, s, f, depth);
     }
   }
 
@@ -416,7 +421,7 @@ class Layouter {
     switch (n->tag) {
       case Tag::kBr:
         LineBreak(s, f);
-        if (const std::wstring* v = n->Attr("clear"))
+        if (const std::wstring_view* v = n->Attr("clear"))
           if (!v->empty() && *v != L"none")
             ClearFloats(f);
         return;
@@ -436,9 +441,9 @@ class Layouter {
         Block(n, s, f, depth, 0, 0, 0);
         return;
       case Tag::kA:
-        if (const std::wstring* name = n->Attr("name"))
+        if (const std::wstring_view* name = n->Attr("name"))
           Anchor(*name, f);
-        if (const std::wstring* id = n->Attr("id"))
+        if (const std::wstring_view* id = n->Attr("id"))
           Anchor(*id, f);
         Walk(n, s, f, depth);
         return;
@@ -513,7 +518,7 @@ class Layouter {
     }
   }
 
-  void Anchor(const std::wstring& name, Flow& f) {
+  void Anchor(std::wstring_view name, Flow& f) {
     if (!f.out || name.empty())
       return;
     // Before the next line or block the pending margin still applies.
@@ -569,19 +574,19 @@ class Layouter {
     f.left = std::min(f.right, f.left + kListIndent);
     f.align = Align::kLeft;
     int counter = 1;
-    if (const std::wstring* v = n->Attr("start"))
+    if (const std::wstring_view* v = n->Attr("start"))
       counter = ParseInt(*v, 1, 1000000);
     wchar_t type = L'1';
-    if (const std::wstring* v = n->Attr("type"))
+    if (const std::wstring_view* v = n->Attr("type"))
       if (!v->empty())
         type = (*v)[0];
-    for (const auto& c : n->children) {
+    for (const Node* c = n->First(); c; c = c->Next()) {
       if (c->kind == Node::Kind::kText) {
-        AddText(c->text, ls, f);
+        AddText(c->text, c->length, true, ls, f);
       } else if (c->tag == Tag::kLi) {
-        ListItem(c.get(), StyleFor(c.get(), ls), f, depth, ordered, type, counter);
+        ListItem(c, StyleFor(c, ls), f, depth, ordered, type, counter);
       } else {
-        Element(c.get(), ls, f, depth);
+        Element(c, ls, f, depth);
       }
     }
     FlushLine(f);
@@ -602,9 +607,9 @@ class Layouter {
     mk.font = s.font;
     mk.color = s.color;
     mk.right = f.left - 6;
-    if (const std::wstring* v = li->Attr("value"))
+    if (const std::wstring_view* v = li->Attr("value"))
       counter = ParseInt(*v, counter, 1000000);
-    if (const std::wstring* v = li->Attr("type"))
+    if (const std::wstring_view* v = li->Attr("type"))
       if (!v->empty())
         type = (*v)[0];
     if (ordered) {
@@ -647,8 +652,9 @@ class Layouter {
       run.width = w;
       run.font = mk.font;
       run.color = mk.color;
-      run.text = mk.label;
-      f.out->texts.push_back(std::move(run));
+      run.chars = r_.copies.Copy(mk.label.data(), mk.label.size());
+      run.length = static_cast<uint32_t>(mk.label.size());
+      f.out->texts.push_back(run);
     } else {
       int cy = top + baselineOffset - Metrics(mk.font).ascent * 2 / 5;
       Box b;
@@ -697,12 +703,12 @@ class Layouter {
     f.lineWidth = 0;
   }
 
-  void AddText(const std::wstring& text, const Computed& s, Flow& f) {
+  // `stable`: `text` is the document's, and lives as long as the layout.
+  void AddText(const wchar_t* text, size_t n, bool stable, const Computed& s, Flow& f) {
     if (s.pre) {
-      PreText(text, s, f);
+      PreText(text, n, stable, s, f);
       return;
     }
-    size_t n = text.size();
     size_t i = 0;
     while (i < n) {
       if (IsSpaceChar(text[i])) {
@@ -712,6 +718,7 @@ class Layouter {
           f.spaceColor = s.color;
           f.spaceLink = s.link;
           f.spaceShift = s.vshift;
+          f.spaceAt = stable && text[i] == ' ' ? text + i : nullptr;
         }
         ++i;
         continue;
@@ -721,8 +728,28 @@ class Layouter {
         ++i;
       if (f.pendingSpace)
         AddPendingSpace(f);
-      AddWord(text.data() + start, i - start, s, f);
+      AddWord(text + start, i - start, stable, s, f);
     }
+  }
+
+  // Adds characters to a frag's text: still one piece of the document's text when they follow
+  // on from it there, else a copy.
+  static void Extend(Frag& fr, const wchar_t* text, size_t n, bool stable) {
+    if (!fr.copied && stable && (fr.length == 0 || fr.chars + fr.length == text)) {
+      if (fr.length == 0)
+        fr.chars = text;
+      fr.length += n;
+      return;
+    }
+    if (!fr.copied) {
+      fr.copy.assign(fr.chars, fr.chars + fr.length);
+      fr.copied = true;
+    }
+    fr.copy.append(text, n);
+    fr.length = fr.copy.size();
+  }
+  static void AddSpaceChar(Frag& fr, const wchar_t* spaceAt) {
+    Extend(fr, spaceAt ? spaceAt : L" ", 1, spaceAt != nullptr);
   }
 
   // The space between two words: part of the previous run when written in its look, else a run
@@ -746,7 +773,7 @@ class Layouter {
     fr.color = f.spaceColor;
     fr.link = f.spaceLink;
     fr.vshift = f.spaceShift;
-    fr.text = L" ";
+    AddSpaceChar(fr, f.spaceAt);
     const FontMetrics& fm = Metrics(f.spaceFont);
     fr.ascent = fm.ascent + std::max(0, f.spaceShift);
     fr.descent = fm.descent + std::max(0, -f.spaceShift);
@@ -763,13 +790,13 @@ class Layouter {
       return;
     int w = Width(last.font, L" ", 1);
     if (last.kind == Frag::Kind::kText)
-      last.text.push_back(' ');
+      AddSpaceChar(last, f.spaceAt);
     last.spaceAfter = w;
     last.width += w;
     f.lineWidth += w;
   }
 
-  void AddWord(const wchar_t* word, size_t n, const Computed& s, Flow& f) {
+  void AddWord(const wchar_t* word, size_t n, bool stable, const Computed& s, Flow& f) {
     int w = Width(s.font, word, n);
     if (f.lineStarted && !f.line.empty() && !s.nowrap &&
         f.lineWidth + w > f.lineRight - f.lineLeft) {
@@ -781,7 +808,7 @@ class Layouter {
       Frag& last = f.line.back();
       if (last.kind == Frag::Kind::kText && last.font == s.font && last.color == s.color &&
           last.link == s.link && last.vshift == s.vshift) {
-        last.text.append(word, n);
+        Extend(last, word, n, stable);
         last.width += w;
         last.spaceAfter = 0;
         f.lineWidth += w;
@@ -795,7 +822,7 @@ class Layouter {
     fr.color = s.color;
     fr.link = s.link;
     fr.vshift = s.vshift;
-    fr.text.assign(word, n);
+    Extend(fr, word, n, stable);
     const FontMetrics& fm = Metrics(s.font);
     fr.ascent = fm.ascent + std::max(0, s.vshift);
     fr.descent = fm.descent + std::max(0, -s.vshift);
@@ -803,19 +830,27 @@ class Layouter {
     f.lineWidth += w;
   }
 
-  void PreText(const std::wstring& text, const Computed& s, Flow& f) {
+  void PreText(const wchar_t* text, size_t n, bool stable, const Computed& s, Flow& f) {
     std::wstring piece;
+    // Where the piece lies in `text` while it is written there as it is shown.
+    const wchar_t* pieceAt = nullptr;
     auto flushPiece = [&] {
       if (!piece.empty()) {
         f.pendingSpace = false;
         // One frag per piece: spaces inside preformatted text are kept as written.
-        AddWord(piece.data(), piece.size(), s, f);
+        AddWord(pieceAt ? pieceAt : piece.data(), piece.size(), pieceAt && stable, s, f);
         piece.clear();
       }
     };
-    for (wchar_t c : text) {
-      if (c == '\r')
+    for (const wchar_t* at = text; at != text + n; ++at) {
+      wchar_t c = *at;
+      if (piece.empty())
+        pieceAt = at;
+      if (c == '\r') {
+        if (!piece.empty())
+          pieceAt = nullptr;
         continue;
+      }
       if (c == '\n') {
         if (f.skipNewline && f.line.empty() && piece.empty()) {
           f.skipNewline = false;
@@ -830,6 +865,7 @@ class Layouter {
       if (c == '\t') {
         int spaces = 8 - f.preColumn % 8;
         piece.append(spaces, L' ');
+        pieceAt = nullptr;
         f.preColumn += spaces;
         continue;
       }
@@ -862,8 +898,11 @@ class Layouter {
     if (last.spaceAfter > 0) {
       last.width -= last.spaceAfter;
       f.lineWidth -= last.spaceAfter;
-      if (last.kind == Frag::Kind::kText && !last.text.empty())
-        last.text.pop_back();
+      if (last.kind == Frag::Kind::kText && last.length > 0) {
+        --last.length;
+        if (last.copied)
+          last.copy.pop_back();
+      }
       last.spaceAfter = 0;
     }
     int ascent = 0, descent = 0, textAscent = 0;
@@ -905,7 +944,7 @@ class Layouter {
       EmitMarker(f, top, ascent);
     if (f.out) {
       for (Frag& fr : f.line) {
-        if (fr.kind == Frag::Kind::kText && fr.text.empty()) {
+        if (fr.kind == Frag::Kind::kText && fr.length == 0) {
           // a space that ended the line
         } else if (fr.kind == Frag::Kind::kText) {
           TextRun run;
@@ -914,8 +953,9 @@ class Layouter {
           run.width = fr.width;
           run.font = fr.font;
           run.color = fr.color;
-          run.text = std::move(fr.text);
-          f.out->texts.push_back(std::move(run));
+          run.chars = fr.copied ? r_.copies.Copy(fr.copy.data(), fr.length) : fr.chars;
+          run.length = static_cast<uint32_t>(fr.length);
+          f.out->texts.push_back(run);
         } else {
           Picture pic = std::move(fr.pic);
           int outer = pic.r.w + 2 * pic.border;
@@ -958,19 +998,19 @@ class Layouter {
 
   void Image(const Node* n, const Computed& s, Flow& f) {
     Picture pic;
-    if (const std::wstring* v = n->Attr("src"))
+    if (const std::wstring_view* v = n->Attr("src"))
       pic.src = *v;
-    if (const std::wstring* v = n->Attr("alt"))
+    if (const std::wstring_view* v = n->Attr("alt"))
       pic.alt = *v;
     pic.altFont = s.font;
     pic.altColor = s.color;
-    if (const std::wstring* v = n->Attr("border"))
+    if (const std::wstring_view* v = n->Attr("border"))
       pic.border = ParseInt(*v, 0, 50);
     pic.borderColor = s.link >= 0 ? linkColor_ : s.color;
     Length lw, lh;
-    if (const std::wstring* v = n->Attr("width"))
+    if (const std::wstring_view* v = n->Attr("width"))
       lw = ParseLength(*v, 10000);
-    if (const std::wstring* v = n->Attr("height"))
+    if (const std::wstring_view* v = n->Attr("height"))
       lh = ParseLength(*v, 10000);
     int room = Unbounded(f) ? 0 : std::max(0, f.right - f.left);
     std::optional<std::pair<int, int>> natural;
@@ -1006,7 +1046,7 @@ class Layouter {
     int outerW = pic.r.w + 2 * pic.border, outerH = pic.r.h + 2 * pic.border;
     Align align = Align::kDefault;
     VAlign valign = VAlign::kDefault;
-    if (const std::wstring* v = n->Attr("align")) {
+    if (const std::wstring_view* v = n->Attr("align")) {
       align = ParseAlign(*v);
       valign = ParseVAlign(*v);
     }
@@ -1076,16 +1116,16 @@ class Layouter {
     Place(f);
     int room = std::max(0, f.right - f.left);
     Length lw;
-    if (const std::wstring* v = n->Attr("width"))
+    if (const std::wstring_view* v = n->Attr("width"))
       lw = ParseLength(*v, 10000);
     int w = std::clamp(lw.Resolve(room, room), 1, std::max(1, std::min(room, 10000)));
     if (lw.unit == Length::Unit::kPixels)
       w = std::clamp(lw.value, 1, 10000);
     int h = 2;
-    if (const std::wstring* v = n->Attr("size"))
+    if (const std::wstring_view* v = n->Attr("size"))
       h = std::clamp(ParseInt(*v, 2, 100), 1, 100);
     Align a = Align::kCenter;
-    if (const std::wstring* v = n->Attr("align"))
+    if (const std::wstring_view* v = n->Attr("align"))
       if (ParseAlign(*v) != Align::kDefault)
         a = ParseAlign(*v);
     int x = f.left;
@@ -1095,7 +1135,7 @@ class Layouter {
       x += std::max(0, room - w);
     if (f.out) {
       std::optional<Rgb> color;
-      if (const std::wstring* v = n->Attr("color"))
+      if (const std::wstring_view* v = n->Attr("color"))
         color = ParseColor(*v);
       if (n->Attr("noshade") || color)
         f.out->boxes.push_back({Box::Kind::kFill, {x, f.y, w, h}, color.value_or(0x808080), 1});
@@ -1136,18 +1176,18 @@ class Layouter {
   void Table(const Node* table, const Computed& s, Flow& f, int depth) {
     FlushLine(f);
     int border = 0;
-    if (const std::wstring* v = table->Attr("border"))
+    if (const std::wstring_view* v = table->Attr("border"))
       border = v->empty() ? 1 : std::clamp(ParseInt(*v, 1, 100), 0, 100);
     int padding = 1, spacing = 2;
-    if (const std::wstring* v = table->Attr("cellpadding"))
+    if (const std::wstring_view* v = table->Attr("cellpadding"))
       padding = std::clamp(ParseInt(*v, 1, 100), 0, 100);
-    if (const std::wstring* v = table->Attr("cellspacing"))
+    if (const std::wstring_view* v = table->Attr("cellspacing"))
       spacing = std::clamp(ParseInt(*v, 2, 100), 0, 100);
     int cellBorder = border > 0 ? 1 : 0;
     Length width;
-    if (const std::wstring* v = table->Attr("width"))
+    if (const std::wstring_view* v = table->Attr("width"))
       width = ParseLength(*v, kUnbounded);
-    if (const std::wstring* v = table->Attr("style")) {
+    if (const std::wstring_view* v = table->Attr("style")) {
       InlineStyle is = ParseInlineStyle(*v, s.sizePx);
       if (is.width.IsSet())
         width = is.width;
@@ -1156,11 +1196,11 @@ class Layouter {
     if (Unbounded(f) && width.unit == Length::Unit::kPercent)
       width = Length();
     Align tableAlign = Align::kDefault;
-    if (const std::wstring* v = table->Attr("align"))
+    if (const std::wstring_view* v = table->Attr("align"))
       tableAlign = ParseAlign(*v);
     std::optional<Rgb> tableBg = Background(table);
     std::optional<Rgb> borderColor;
-    if (const std::wstring* v = table->Attr("bordercolor"))
+    if (const std::wstring_view* v = table->Attr("bordercolor"))
       borderColor = ParseColor(*v);
 
     // Table text starts at the normal alignment; <center> around a table centres the table.
@@ -1171,18 +1211,18 @@ class Layouter {
     // Rows in document order, and the cells on the grid.
     std::vector<const Node*> rows;
     const Node* caption = nullptr;
-    for (const auto& c : table->children) {
+    for (const Node* c = table->First(); c; c = c->Next()) {
       if (c->kind != Node::Kind::kElement)
         continue;
       if (c->tag == Tag::kTr) {
-        rows.push_back(c.get());
+        rows.push_back(c);
       } else if (c->tag == Tag::kThead || c->tag == Tag::kTbody || c->tag == Tag::kTfoot) {
-        for (const auto& r : c->children) {
+        for (const Node* r = c->First(); r; r = r->Next()) {
           if (r->IsElement(Tag::kTr))
-            rows.push_back(r.get());
+            rows.push_back(r);
         }
       } else if (c->tag == Tag::kCaption && !caption) {
-        caption = c.get();
+        caption = c;
       }
     }
     if (caption) {
@@ -1201,11 +1241,11 @@ class Layouter {
       Computed rs = StyleFor(tr, inner);
       std::optional<Rgb> rowBg = Background(tr);
       VAlign rowVAlign = VAlign::kMiddle;
-      if (const std::wstring* v = tr->Attr("valign"))
+      if (const std::wstring_view* v = tr->Attr("valign"))
         if (ParseVAlign(*v) != VAlign::kDefault)
           rowVAlign = ParseVAlign(*v);
       int col = 0;
-      for (const auto& td : tr->children) {
+      for (const Node* td = tr->First(); td; td = td->Next()) {
         if (!td->IsElement(Tag::kTd) && !td->IsElement(Tag::kTh))
           continue;
         while (col < kMaxColumns && col < static_cast<int>(taken[r].size()) && taken[r][col])
@@ -1213,27 +1253,27 @@ class Layouter {
         if (col >= kMaxColumns)
           break;
         Cell c;
-        c.node = td.get();
+        c.node = td;
         c.row = r;
         c.col = col;
-        if (const std::wstring* v = td->Attr("colspan"))
+        if (const std::wstring_view* v = td->Attr("colspan"))
           c.colspan = std::clamp(ParseInt(*v, 1, kMaxSpan), 1, kMaxSpan);
         c.colspan = std::min(c.colspan, kMaxColumns - col);
-        if (const std::wstring* v = td->Attr("rowspan")) {
+        if (const std::wstring_view* v = td->Attr("rowspan")) {
           int span = ParseInt(*v, 1, 100000);
           c.rowspan = span == 0 ? rowCount - r : std::clamp(span, 1, rowCount - r);
         }
-        c.style = StyleFor(td.get(), rs);
+        c.style = StyleFor(td, rs);
         if (td->IsElement(Tag::kTh) && !td->Attr("align"))
           c.style.align = Align::kCenter;
-        c.background = Background(td.get());
+        c.background = Background(td);
         if (!c.background)
           c.background = rowBg;
         c.valign = rowVAlign;
-        if (const std::wstring* v = td->Attr("valign"))
+        if (const std::wstring_view* v = td->Attr("valign"))
           if (ParseVAlign(*v) != VAlign::kDefault)
             c.valign = ParseVAlign(*v);
-        if (const std::wstring* v = td->Attr("height"))
+        if (const std::wstring_view* v = td->Attr("height"))
           c.heightAttr = ParseInt(*v, 0, 10000);
         for (int rr = r; rr < r + c.rowspan; ++rr) {
           if (static_cast<int>(taken.size()) <= rr)
@@ -1269,19 +1309,19 @@ class Layouter {
       // A cell's least and widest needs do not depend on where its table lies: measured once,
       // they keep nested tables from being measured again for every pass of the cells around
       // them.
-      auto known = needs_.find(c.node);
-      if (known == needs_.end()) {
+      if (const Known* known = Find(needs_, c.node)) {
+        minExtent = known->first;
+        maxExtent = known->second;
+      } else {
         CellFlow(c, 0, nullptr, depth, minExtent);
         CellFlow(c, kUnbounded, nullptr, depth, maxExtent);
-        known = needs_.emplace(c.node, std::make_pair(minExtent, maxExtent)).first;
+        Add(needs_, {c.node, minExtent, maxExtent});
       }
-      minExtent = known->second.first;
-      maxExtent = known->second.second;
       if (c.style.nowrap)
         minExtent = maxExtent;
       need.min = std::min(minExtent, kUnbounded) + cellExtra;
       need.max = std::min(maxExtent, kUnbounded) + cellExtra;
-      if (const std::wstring* v = c.node->Attr("width")) {
+      if (const std::wstring_view* v = c.node->Attr("width")) {
         need.width = ParseLength(*v, kUnbounded);
         if (need.width.unit == Length::Unit::kPixels)
           need.width.value += 0;  // a cell's width counts its padding, as in old browsers
@@ -1330,7 +1370,7 @@ class Layouter {
     }
     int totalW = tw.total;
     int totalH = rowY[rowTotal] + border;
-    if (const std::wstring* v = table->Attr("height"))
+    if (const std::wstring_view* v = table->Attr("height"))
       totalH = std::max(totalH, ParseLength(*v, 10000).Resolve(0, 0));
 
     int room = containerRight - containerLeft;
@@ -1382,10 +1422,42 @@ class Layouter {
   const LayoutOptions& opt_;
   LayoutResult& r_;
   std::vector<FontMetrics> metrics_;
-  std::map<const Node*, std::pair<int, int>> needs_;  // a cell's least and widest
-  std::map<const Node*, int> linkOf_;
+  // What an element's first layout found, for the layouts of it that follow (table cells are
+  // measured before they are laid out): in arrays sorted by element, since one small heap block
+  // per element would stay behind in the heap after the layout.
+  struct Known {
+    const Node* node;
+    int first, second;
+  };
+  // Where `node` is, or would be, in `known`.
+  static std::vector<Known>::iterator Place(std::vector<Known>& known, const Node* node) {
+    return std::lower_bound(known.begin(), known.end(), node,
+                            [](const Known& k, const Node* n) { return k.node < n; });
+  }
+  static Known* Find(std::vector<Known>& known, const Node* node) {
+    auto at = Place(known, node);
+    return at != known.end() && at->node == node ? &*at : nullptr;
+  }
+  static Known* Add(std::vector<Known>& known, Known k) {
+    // Mostly at the end: a cell's own cells were measured, and added, before it.
+    known.push_back(k);
+    size_t at = known.size() - 1;
+    for (; at > 0 && known[at - 1].node > k.node; --at)
+      known[at] = known[at - 1];
+    known[at] = k;
+    return &known[at];
+  }
+  std::vector<Known> needs_;   // a cell's least and widest
+  std::vector<Known> linkOf_;  // a link's index
   Rgb linkColor_ = kLinkColor;
 };
+
+// The first item of a group (a group is never empty) sets its reach; the others widen it.
+void Widen(Reach& group, size_t item, int top, int bottom) {
+  bool first = item % kReachGroup == 0;
+  group.top = first ? top : std::min(group.top, top);
+  group.bottom = first ? bottom : std::max(group.bottom, bottom);
+}
 
 }  // namespace
 
@@ -1417,6 +1489,18 @@ void DisplayList::Append(DisplayList&& other, int dx, int dy) {
 LayoutResult LayoutDocument(const Document& doc, Measurer& measurer, const LayoutOptions& options) {
   LayoutResult result;
   Layouter(measurer, options, result).Run(doc);
+  // The long lists grew by doubling; they are kept as long as the document is shown.
+  DisplayList& items = result.items;
+  items.boxes.shrink_to_fit();
+  items.texts.shrink_to_fit();
+  items.boxReach.reset(new Reach[ReachGroups(items.boxes.size())]());
+  for (size_t i = 0; i < items.boxes.size(); ++i) {
+    const Rect& r = items.boxes[i].r;
+    Widen(items.boxReach[i / kReachGroup], i, r.y, r.y + r.h);
+  }
+  items.textReach.reset(new Reach[ReachGroups(items.texts.size())]());
+  for (size_t i = 0; i < items.texts.size(); ++i)
+    Widen(items.textReach[i / kReachGroup], i, items.texts[i].y, items.texts[i].y + 201);
   return result;
 }
 

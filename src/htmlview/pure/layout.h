@@ -4,11 +4,14 @@
 // so the arithmetic runs and is tested without a window.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "htmlview/pure/arena.h"
 #include "htmlview/pure/dom.h"
 #include "htmlview/pure/style.h"
 
@@ -48,12 +51,16 @@ struct Rect {
   bool Contains(int px, int py) const { return px >= x && px < x + w && py >= y && py < y + h; }
 };
 
+// Its characters are the document's own where the run is one piece of a text of the tree (so
+// the document must outlive the layout), else copies kept by the layout.
 struct TextRun {
   int x = 0, y = 0;  // top-left of the text cell
   int width = 0;
   int font = 0;
   Rgb color = 0;
-  std::wstring text;
+  uint32_t length = 0;
+  const wchar_t* chars = nullptr;
+  std::wstring_view Text() const { return {chars, length}; }
 };
 
 struct Box {
@@ -84,6 +91,19 @@ struct Link {
   std::wstring target;
 };
 
+// How far down a group of consecutive items of a list reaches: a strip of the document is drawn
+// from the groups that reach it, not from the whole list (the lists are in drawing order, which
+// is only roughly from the top down).
+struct Reach {
+  int top = 0, bottom = 0;
+  bool Meets(int stripTop, int stripBottom) const { return top < stripBottom && bottom > stripTop; }
+};
+inline constexpr size_t kReachGroup = 64;  // items of a group
+// The groups of `items` items.
+inline size_t ReachGroups(size_t items) {
+  return (items + kReachGroup - 1) / kReachGroup;
+}
+
 // The things to draw, in drawing order within each list (boxes, then pictures, then text).
 struct DisplayList {
   std::vector<Box> boxes;
@@ -91,6 +111,9 @@ struct DisplayList {
   std::vector<TextRun> texts;
   std::vector<LinkArea> linkAreas;
   std::vector<std::pair<std::wstring, int>> anchors;  // name, top
+  // ReachGroups(boxes.size()) (texts) of them, in order. A run counts as reaching 200 pixels
+  // below its top, as the view has always drawn it.
+  std::unique_ptr<Reach[]> boxReach, textReach;
   void Append(DisplayList&& other, int dx, int dy);
 };
 
@@ -98,6 +121,8 @@ struct LayoutResult {
   std::vector<FontSpec> fonts;
   std::vector<Link> links;
   DisplayList items;
+  // The characters of runs that are not one piece of the document's text.
+  Arena copies;
   int width = 0;  // the content's extent (more than the view's width when it overflows)
   int height = 0;
   Rgb background = 0xFFFFFF;
@@ -113,7 +138,7 @@ struct LayoutOptions {
 };
 
 // Lays out the body of `doc` (a frame document has nothing to lay out: the frames are shown
-// instead).
+// instead). The result refers to the text of `doc`, which must outlive it.
 LayoutResult LayoutDocument(const Document& doc, Measurer& measurer, const LayoutOptions& options);
 
 // The top of the anchor `name` (without '#'), or nothing.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "htmlview/pure/arena.h"
 #include "htmlview/pure/charset.h"
 #include "htmlview/pure/code_pages.h"
 #include "htmlview/pure/entities.h"
@@ -196,24 +197,79 @@ struct Token {
   std::wstring text;
 };
 
+// The tree while it is built: linked both ways, so that misnested markup can be repaired.
+struct BuildNode {
+  Node::Kind kind = Node::Kind::kElement;
+  Tag tag = Tag::kUnknown;
+  uint32_t textLength = 0;
+  const wchar_t* text = nullptr;
+  uint32_t attrCount = 0;
+  const Attribute* attrs = nullptr;
+  BuildNode* parent = nullptr;
+  BuildNode* first = nullptr;
+  BuildNode* last = nullptr;
+  BuildNode* next = nullptr;
+
+  bool IsElement(Tag t) const { return kind == Node::Kind::kElement && tag == t; }
+  bool HasAttr(const std::string& name) const {
+    for (const Attribute* a = attrs; a != attrs + attrCount; ++a) {
+      if (a->name.size() == name.size() && std::equal(name.begin(), name.end(), a->name.begin()))
+        return true;
+    }
+    return false;
+  }
+  BuildNode* Append(BuildNode* child) {
+    child->parent = this;
+    (last ? last->next : first) = child;
+    last = child;
+    return child;
+  }
+};
+
 class TreeBuilder {
  public:
-  explicit TreeBuilder(Document& doc) : doc_(doc) { stack_.push_back(doc_.body.get()); }
+  explicit TreeBuilder(Document& doc, size_t textLength)
+      : doc_(doc),
+        // Taken in large blocks, which the heap gives back when the tree has been copied out.
+        arena_(std::max<size_t>(4096, textLength * 6), 16 << 20),
+        body_(arena_.New<BuildNode>()) {
+    body_->tag = Tag::kBody;
+    stack_.push_back(body_);
+  }
+
+  // Copies the tree into `doc_`'s array of nodes and its characters.
+  void Finish() {
+    // Made at their exact sizes once: nodes point into the characters and attributes.
+    size_t nodes = 0, chars = 0, attrs = 0;
+    Count(body_, nodes, chars, attrs);
+    if (frameset_)
+      Count(frameset_, nodes, chars, attrs);
+    doc_.nodes.reset(new Node[nodes]());
+    doc_.chars = std::vector<wchar_t>(chars);
+    doc_.attributes.reset(new Attribute[attrs]);
+    Flatten(body_);
+    doc_.body = doc_.nodes.get();
+    if (frameset_)
+      doc_.frameset = doc_.nodes.get() + Flatten(frameset_);
+  }
 
   void Text(std::wstring text) {
     if (text.empty())
       return;
     if (framesetMode_)
       return;
-    Node* cur = stack_.back();
+    BuildNode* cur = stack_.back();
     if (IsTableContext(cur)) {
       if (std::all_of(text.begin(), text.end(), IsSpace))
         return;
-      Node* table = TableOf(cur);
-      InsertBefore(table, MakeText(std::move(text)));
+      BuildNode* table = TableOf(cur);
+      InsertTextBefore(table, text);
       return;
     }
-    AppendText(std::move(text));
+    BuildNode* last = cur->last;
+    if (!last || last->kind != Node::Kind::kText)
+      last = cur->Append(MakeText());
+    AddChars(last, text);
   }
 
   void Start(Token& t) {
@@ -228,7 +284,7 @@ class TreeBuilder {
         return;
       case Tag::kBody:
         if (!framesetMode_)
-          MergeAttributes(doc_.body.get(), t.attrs);
+          AddAttributes(body_, t.attrs);
         return;
       default:
         break;
@@ -239,8 +295,8 @@ class TreeBuilder {
     }
     if (tag == Tag::kFrameset && !BodyHasContent()) {
       framesetMode_ = true;
-      doc_.frameset = MakeElement(t);
-      stack_.assign(1, doc_.frameset.get());
+      frameset_ = MakeElement(t);
+      stack_.assign(1, frameset_);
       return;
     }
     if (tag == Tag::kFrameset || tag == Tag::kFrame)
@@ -305,12 +361,11 @@ class TreeBuilder {
       return;
     if (doc_.nodeCount >= kMaxNodes)
       return;
-    std::unique_ptr<Node> node = MakeElement(t);
-    Node* cur = stack_.back();
+    BuildNode* node = MakeElement(t);
+    BuildNode* cur = stack_.back();
     bool fosterParent = IsTableContext(cur) && !IsTablePart(tag) && tag != Tag::kForm;
-    Node* placed =
-        fosterParent ? InsertBefore(TableOf(cur), std::move(node)) : cur->Append(std::move(node));
-    if (!placed || IsVoid(tag))
+    BuildNode* placed = fosterParent ? InsertBefore(TableOf(cur), node) : cur->Append(node);
+    if (IsVoid(tag))
       return;
     if (stack_.size() < kMaxDepth)
       stack_.push_back(placed);
@@ -345,7 +400,7 @@ class TreeBuilder {
     // tag inside a cell does not close what is open around the table).
     size_t found = 0;
     for (size_t i = stack_.size(); i-- > 1;) {
-      Node* n = stack_[i];
+      BuildNode* n = stack_[i];
       if (n->tag == tag) {
         found = i;
         break;
@@ -359,7 +414,7 @@ class TreeBuilder {
       return;
     // Formatting closed on the way out is opened again after it, so that misnested markup
     // (<b><i>x</b>y</i>) keeps its look.
-    std::vector<Node*> reopen;
+    std::vector<BuildNode*> reopen;
     if (IsFormatting(tag)) {
       for (size_t i = found + 1; i < stack_.size() && reopen.size() < 8; ++i) {
         if (IsFormatting(stack_[i]->tag))
@@ -367,14 +422,15 @@ class TreeBuilder {
       }
     }
     stack_.resize(found);
-    for (Node* f : reopen) {
+    for (BuildNode* f : reopen) {
       if (doc_.nodeCount >= kMaxNodes)
         break;
-      auto copy = std::make_unique<Node>();
+      BuildNode* copy = arena_.New<BuildNode>();
       copy->tag = f->tag;
-      copy->attrs = f->attrs;
+      copy->attrs = f->attrs;  // shared: attributes never change once read
+      copy->attrCount = f->attrCount;
       ++doc_.nodeCount;
-      Node* placed = stack_.back()->Append(std::move(copy));
+      BuildNode* placed = stack_.back()->Append(copy);
       if (stack_.size() < kMaxDepth)
         stack_.push_back(placed);
     }
@@ -400,70 +456,125 @@ class TreeBuilder {
   }
 
  private:
-  static bool IsTableContext(const Node* n) {
+  static bool IsTableContext(const BuildNode* n) {
     return n->tag == Tag::kTable || n->tag == Tag::kTbody || n->tag == Tag::kThead ||
            n->tag == Tag::kTfoot || n->tag == Tag::kTr;
   }
-  static Node* TableOf(Node* n) {
+  static BuildNode* TableOf(BuildNode* n) {
     while (n && !n->IsElement(Tag::kTable))
       n = n->parent;
     return n;
   }
 
-  std::unique_ptr<Node> MakeElement(Token& t) {
-    auto node = std::make_unique<Node>();
+  BuildNode* MakeElement(Token& t) {
+    BuildNode* node = arena_.New<BuildNode>();
     node->tag = t.tag;
-    node->attrs = std::move(t.attrs);
+    AddAttributes(node, t.attrs);
     ++doc_.nodeCount;
     return node;
   }
-  std::unique_ptr<Node> MakeText(std::wstring text) {
-    auto node = std::make_unique<Node>();
+  BuildNode* MakeText() {
+    BuildNode* node = arena_.New<BuildNode>();
     node->kind = Node::Kind::kText;
-    node->text = std::move(text);
     ++doc_.nodeCount;
     return node;
   }
 
-  void AppendText(std::wstring text) {
-    Node* cur = stack_.back();
-    if (!cur->children.empty() && cur->children.back()->kind == Node::Kind::kText) {
-      cur->children.back()->text += text;
-      return;
+  // Inside <pre> and its kin white space is shown as written; elsewhere the layout shows any
+  // run of it as one space, so it is stored that way.
+  static bool Preformatted(const BuildNode* n) {
+    for (; n; n = n->parent) {
+      if (n->tag == Tag::kPre || n->tag == Tag::kXmp || n->tag == Tag::kListing ||
+          n->tag == Tag::kPlaintext)
+        return true;
     }
-    cur->Append(MakeText(std::move(text)));
+    return false;
+  }
+
+  // Adds `more` to the text of `node` (the last text of its parent).
+  void AddChars(BuildNode* node, const std::wstring& more) {
+    const std::wstring* add = &more;
+    if (!Preformatted(node->parent)) {
+      collapsed_.clear();
+      bool space = node->textLength > 0 && node->text[node->textLength - 1] == ' ';
+      for (wchar_t c : more) {
+        if (IsSpace(c)) {
+          if (!space)
+            collapsed_.push_back(' ');
+          space = true;
+        } else {
+          collapsed_.push_back(c);
+          space = false;
+        }
+      }
+      add = &collapsed_;
+    }
+    size_t old = node->textLength, n = add->size();
+    if (n == 0)
+      return;
+    wchar_t* chars;
+    if (old > 0 && arena_.Extend(node->text, old * sizeof(wchar_t), n * sizeof(wchar_t))) {
+      // The arena's memory: const only to the tree's readers.
+      chars = const_cast<wchar_t*>(node->text);
+    } else {
+      chars = static_cast<wchar_t*>(arena_.Allocate((old + n) * sizeof(wchar_t), alignof(wchar_t)));
+      std::copy(node->text, node->text + old, chars);
+      node->text = chars;
+    }
+    std::copy(add->begin(), add->end(), chars + old);
+    node->textLength = static_cast<uint32_t>(old + n);
   }
 
   // Inserts `node` into the parent of `table`, just before it (content written between table
   // rows shows above the table, as browsers do).
-  Node* InsertBefore(Node* table, std::unique_ptr<Node> node) {
+  BuildNode* InsertBefore(BuildNode* table, BuildNode* node) {
     if (!table || !table->parent)
-      return stack_.back()->Append(std::move(node));
-    Node* parent = table->parent;
-    auto it = std::find_if(parent->children.begin(), parent->children.end(),
-                           [table](const std::unique_ptr<Node>& c) { return c.get() == table; });
-    if (node->kind == Node::Kind::kText && it != parent->children.begin() &&
-        (*(it - 1))->kind == Node::Kind::kText) {
-      (*(it - 1))->text += node->text;
-      return nullptr;
-    }
+      return stack_.back()->Append(node);
+    BuildNode* parent = table->parent;
+    BuildNode* before = nullptr;
+    for (BuildNode* c = parent->first; c != table; c = c->next)
+      before = c;
     node->parent = parent;
-    it = parent->children.insert(it, std::move(node));
-    return it->get();
+    node->next = table;
+    (before ? before->next : parent->first) = node;
+    return node;
+  }
+  void InsertTextBefore(BuildNode* table, const std::wstring& text) {
+    BuildNode* parent = table ? table->parent : nullptr;
+    BuildNode* before = nullptr;
+    for (BuildNode* c = parent ? parent->first : nullptr; c != table; c = c->next)
+      before = c;
+    if (!before || before->kind != Node::Kind::kText)
+      before = InsertBefore(table, MakeText());
+    AddChars(before, text);
   }
 
-  void MergeAttributes(Node* node, std::vector<std::pair<std::string, std::wstring>>& attrs) {
-    for (auto& a : attrs) {
-      if (!node->Attr(a.first.c_str()) && node->attrs.size() < kMaxAttributes)
-        node->attrs.push_back(std::move(a));
+  // Adds those of `attrs` that `node` has not got yet (its attributes are copied to a new array,
+  // since a reopened element shares them).
+  void AddAttributes(BuildNode* node,
+                     const std::vector<std::pair<std::string, std::wstring>>& attrs) {
+    if (attrs.empty())
+      return;
+    auto* all = static_cast<Attribute*>(
+        arena_.Allocate((node->attrCount + attrs.size()) * sizeof(Attribute), alignof(Attribute)));
+    size_t count = std::copy(node->attrs, node->attrs + node->attrCount, all) - all;
+    for (const auto& a : attrs) {
+      if (node->HasAttr(a.first) || count >= kMaxAttributes)
+        continue;
+      std::wstring name(a.first.begin(), a.first.end());
+      new (all + count++)
+          Attribute{{arena_.Copy(name.data(), name.size()), name.size()},
+                    {arena_.Copy(a.second.data(), a.second.size()), a.second.size()}};
     }
+    node->attrs = all;
+    node->attrCount = static_cast<uint32_t>(count);
   }
 
   bool BodyHasContent() const {
-    for (const auto& c : doc_.body->children) {
+    for (const BuildNode* c = body_->first; c; c = c->next) {
       if (c->kind == Node::Kind::kElement)
         return true;
-      if (!std::all_of(c->text.begin(), c->text.end(), IsSpace))
+      if (!std::all_of(c->text, c->text + c->textLength, IsSpace))
         return true;
     }
     return false;
@@ -479,16 +590,16 @@ class TreeBuilder {
       return;
     if (t.tag != Tag::kFrameset && t.tag != Tag::kFrame)
       return;
-    Node* placed = stack_.back()->Append(MakeElement(t));
+    BuildNode* placed = stack_.back()->Append(MakeElement(t));
     if (t.tag == Tag::kFrameset && stack_.size() < 8)
       stack_.push_back(placed);
   }
 
   void PushSynthetic(Tag tag) {
-    auto node = std::make_unique<Node>();
+    BuildNode* node = arena_.New<BuildNode>();
     node->tag = tag;
     ++doc_.nodeCount;
-    Node* placed = stack_.back()->Append(std::move(node));
+    BuildNode* placed = stack_.back()->Append(node);
     if (stack_.size() < kMaxDepth)
       stack_.push_back(placed);
   }
@@ -535,8 +646,54 @@ class TreeBuilder {
     }
   }
 
+  static void Count(const BuildNode* n, size_t& nodes, size_t& chars, size_t& attrs) {
+    ++nodes;
+    chars += n->textLength;
+    attrs += n->attrCount;
+    for (const Attribute* a = n->attrs; a != n->attrs + n->attrCount; ++a)
+      chars += a->name.size() + a->value.size();
+    for (const BuildNode* c = n->first; c; c = c->next)
+      Count(c, nodes, chars, attrs);
+  }
+  std::wstring_view Keep(std::wstring_view text) {
+    wchar_t* at = doc_.chars.data() + charsKept_;
+    std::copy(text.begin(), text.end(), at);
+    charsKept_ += text.size();
+    return {at, text.size()};
+  }
+  // Appends `n` and what is below it; returns its index.
+  size_t Flatten(const BuildNode* n) {
+    size_t at = nodesKept_++;
+    Node& out = doc_.nodes[at];
+    out.kind = n->kind;
+    out.tag = n->tag;
+    out.hasChildren = n->first != nullptr;
+    if (n->kind == Node::Kind::kText) {
+      out.text = Keep({n->text, n->textLength}).data();
+      out.length = n->textLength;
+    } else {
+      out.attrs = doc_.attributes.get() + attrsKept_;
+      out.length = n->attrCount;
+      for (const Attribute* a = n->attrs; a != n->attrs + n->attrCount; ++a)
+        doc_.attributes[attrsKept_++] = {Keep(a->name), Keep(a->value)};
+    }
+    size_t previous = 0;
+    for (const BuildNode* c = n->first; c; c = c->next) {
+      size_t child = Flatten(c);
+      if (previous)
+        doc_.nodes[previous].nextOffset = static_cast<uint32_t>(child - previous);
+      previous = child;
+    }
+    return at;
+  }
+
   Document& doc_;
-  std::vector<Node*> stack_;
+  size_t nodesKept_ = 0, charsKept_ = 0, attrsKept_ = 0;
+  Arena arena_;
+  BuildNode* body_;
+  BuildNode* frameset_ = nullptr;
+  std::vector<BuildNode*> stack_;
+  std::wstring collapsed_;
   bool framesetMode_ = false;
   bool noframes_ = false;
 };
@@ -745,16 +902,18 @@ std::wstring DecodeReferences(const std::wstring& text) {
   return out;
 }
 
-Document ParseHtml(const std::wstring& text) {
+Document ParseHtml(std::wstring text) {
   Document doc;
-  TreeBuilder builder(doc);
+  TreeBuilder builder(doc, std::min(text.size(), kMaxDocumentChars));
   if (text.size() > kMaxDocumentChars) {
     doc.truncated = true;
-    std::wstring cut = text.substr(0, kMaxDocumentChars);
-    Tokenizer(cut, builder).Run();
-  } else {
-    Tokenizer(text, builder).Run();
+    text.resize(kMaxDocumentChars);
   }
+  {
+    std::wstring read = std::move(text);
+    Tokenizer(read, builder).Run();
+  }
+  builder.Finish();
   return doc;
 }
 

@@ -22,6 +22,7 @@ std::wstring DecodeReferences(const std::wstring& text);
 
 // Builds the tree of `text`. Never fails: anything unexpected is read as text or dropped.
 // The title is the text of the first <title>, with white space collapsed.
-Document ParseHtml(const std::wstring& text);
+// `text` is let go before the tree is copied out, so that the tree may take its room.
+Document ParseHtml(std::wstring text);
 
 }  // namespace kolvar::htmlview

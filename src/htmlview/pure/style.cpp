@@ -30,7 +30,7 @@ constexpr NamedColor kColors[] = {
     {"teal", 0x008080},      {"white", 0xFFFFFF},       {"yellow", 0xFFFF00},
 };
 
-std::string LowerTrimmed(const std::wstring& text) {
+std::string LowerTrimmed(std::wstring_view text) {
   std::string out;
   for (wchar_t c : text) {
     if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
@@ -50,7 +50,7 @@ int HexDigit(char c) {
   return -1;
 }
 
-std::wstring Trim(const std::wstring& s) {
+std::wstring Trim(std::wstring_view s) {
   return Trimmed(s, L" \t\r\n\"'");
 }
 
@@ -104,7 +104,7 @@ std::optional<int> CssFontSize(const std::string& v, int parentPx) {
 
 }  // namespace
 
-std::optional<Rgb> ParseColor(const std::wstring& text) {
+std::optional<Rgb> ParseColor(std::wstring_view text) {
   std::string v = LowerTrimmed(text);
   if (v.empty())
     return std::nullopt;
@@ -162,7 +162,7 @@ int Length::Resolve(int whole, int fallback) const {
   }
 }
 
-Length ParseLength(const std::wstring& text, int max) {
+Length ParseLength(std::wstring_view text, int max) {
   Length len;
   std::string v = LowerTrimmed(text);
   size_t i = 0;
@@ -185,7 +185,7 @@ Length ParseLength(const std::wstring& text, int max) {
   return len;
 }
 
-int ParseInt(const std::wstring& text, int fallback, int max) {
+int ParseInt(std::wstring_view text, int fallback, int max) {
   Length l = ParseLength(text, max);
   return l.unit == Length::Unit::kPixels ? l.value : fallback;
 }
@@ -195,7 +195,7 @@ int FontSizePixels(int htmlSize) {
   return kPixels[std::clamp(htmlSize, 1, 7) - 1];
 }
 
-int ParseFontSize(const std::wstring& text, int current) {
+int ParseFontSize(std::wstring_view text, int current) {
   std::string v = LowerTrimmed(text);
   if (v.empty())
     return current;
@@ -218,7 +218,7 @@ int ParseFontSize(const std::wstring& text, int current) {
   return std::clamp(size, 1, 7);
 }
 
-Align ParseAlign(const std::wstring& text) {
+Align ParseAlign(std::wstring_view text) {
   std::string v = LowerTrimmed(text);
   if (v == "left")
     return Align::kLeft;
@@ -231,7 +231,7 @@ Align ParseAlign(const std::wstring& text) {
   return Align::kDefault;
 }
 
-VAlign ParseVAlign(const std::wstring& text) {
+VAlign ParseVAlign(std::wstring_view text) {
   std::string v = LowerTrimmed(text);
   if (v == "top" || v == "texttop")
     return VAlign::kTop;
@@ -244,18 +244,18 @@ VAlign ParseVAlign(const std::wstring& text) {
   return VAlign::kDefault;
 }
 
-std::wstring FirstFace(const std::wstring& list) {
+std::wstring FirstFace(std::wstring_view list) {
   return Trim(list.substr(0, list.find(',')));
 }
 
-InlineStyle ParseInlineStyle(const std::wstring& text, int parentPx) {
+InlineStyle ParseInlineStyle(std::wstring_view text, int parentPx) {
   InlineStyle style;
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find(';', start);
     if (end == std::wstring::npos)
       end = text.size();
-    std::wstring decl = text.substr(start, end - start);
+    std::wstring_view decl = text.substr(start, end - start);
     start = end + 1;
     size_t colon = decl.find(':');
     if (colon == std::wstring::npos)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kolvar::htmlview {
 
@@ -13,7 +14,7 @@ using Rgb = uint32_t;
 
 // A colour written as "#rrggbb", "rrggbb", "#rgb", "rgb(r, g, b)" or one of the named colours;
 // nothing when unreadable.
-std::optional<Rgb> ParseColor(const std::wstring& text);
+std::optional<Rgb> ParseColor(std::wstring_view text);
 
 // A length attribute: pixels ("120", "120px") or a percentage ("50%").
 struct Length {
@@ -24,19 +25,19 @@ struct Length {
   int Resolve(int whole, int fallback) const;
 };
 // Reads a length; negative or unreadable values are unset, values above `max` are cut to it.
-Length ParseLength(const std::wstring& text, int max = 100000);
+Length ParseLength(std::wstring_view text, int max = 100000);
 // A plain non-negative number (leading digits), or `fallback`.
-int ParseInt(const std::wstring& text, int fallback, int max = 100000);
+int ParseInt(std::wstring_view text, int fallback, int max = 100000);
 
 // Pixel sizes of the seven font sizes (size 3 is the normal text).
 int FontSizePixels(int htmlSize);
 // A <font size> value ("1".."7", "+1", "-2") relative to `current` (1..7); the result is 1..7.
-int ParseFontSize(const std::wstring& text, int current);
+int ParseFontSize(std::wstring_view text, int current);
 
 enum class Align { kDefault, kLeft, kCenter, kRight, kJustify };
 enum class VAlign { kDefault, kTop, kMiddle, kBottom, kBaseline };
-Align ParseAlign(const std::wstring& text);
-VAlign ParseVAlign(const std::wstring& text);
+Align ParseAlign(std::wstring_view text);
+VAlign ParseVAlign(std::wstring_view text);
 
 // The inline style properties the view reads; unset ones stay empty.
 struct InlineStyle {
@@ -52,9 +53,9 @@ struct InlineStyle {
 };
 // Reads a style attribute ("color: red; font-size: 12pt"). Anything else is ignored.
 // `parentPx` is the font size that "em" and percentages refer to.
-InlineStyle ParseInlineStyle(const std::wstring& text, int parentPx);
+InlineStyle ParseInlineStyle(std::wstring_view text, int parentPx);
 
 // The first face of a face list ("Arial, Helvetica"), without quotes.
-std::wstring FirstFace(const std::wstring& list);
+std::wstring FirstFace(std::wstring_view list);
 
 }  // namespace kolvar::htmlview

@@ -27,8 +27,10 @@ LayoutResult Lay(const std::wstring& html, int width = 216) {
   LayoutOptions o;
   o.width = width;  // 200 pixels of text between the 8-pixel margins
   o.truncatedNote = L"(cut)";
-  Document doc = ParseHtml(html);
-  return LayoutDocument(doc, m, o);
+  // The runs point into their document's text: every document laid out here is kept.
+  static std::vector<std::unique_ptr<Document>> laidOut;
+  laidOut.push_back(std::make_unique<Document>(ParseHtml(html)));
+  return LayoutDocument(*laidOut.back(), m, o);
 }
 
 std::vector<std::wstring> Lines(const LayoutResult& r) {
@@ -39,7 +41,7 @@ std::vector<std::wstring> Lines(const LayoutResult& r) {
       out.push_back(L"");
     else
       out.back() += L"|";
-    out.back() += t.text;
+    out.back() += t.Text();
     lastY = t.y;
   }
   return out;
@@ -54,6 +56,45 @@ TEST(Layout, WrapsWordsAndCollapsesWhiteSpace) {
   EXPECT_EQ(r.items.texts[0].y, 8);
   EXPECT_EQ(r.items.texts[1].y, 28);
   EXPECT_EQ(r.width, 8 + 240 + 8);  // the long word overflows the view
+}
+
+TEST(Layout, RunsShowTheDocumentsOwnText) {
+  // A run that is one piece of the document's text (across elements too) is drawn from it; a
+  // marker, or text with expanded tabs, from a copy.
+  Document doc = ParseHtml(L"<p>one two <span>three</span> <b>four</b><pre>a\tb</pre><ol><li>x");
+  FixedMeasurer m;
+  LayoutResult r = LayoutDocument(doc, m, LayoutOptions());
+  std::vector<std::wstring> texts;
+  std::vector<bool> shared;
+  for (const TextRun& t : r.items.texts) {
+    texts.emplace_back(t.Text());
+    shared.push_back(t.chars >= doc.chars.data() && t.chars < doc.chars.data() + doc.chars.size());
+  }
+  EXPECT_EQ(texts,
+            (std::vector<std::wstring>{L"one two three ", L"four", L"a       b", L"1.", L"x"}));
+  EXPECT_EQ(shared, (std::vector<bool>{true, true, false, false, true}));
+}
+
+TEST(Layout, EveryItemLiesWithinTheReachOfItsGroup) {
+  // A strip of the window is drawn from the groups that reach it: an item outside its group's
+  // reach would never be drawn.
+  std::wstring html = L"<table border=1>";
+  for (int i = 0; i < 80; ++i)
+    html += L"<tr><td>cell<td><ul><li>one<li>two</ul>";
+  html += L"</table><p>" + std::wstring(3000, L'x') + L" end";
+  LayoutResult r = Lay(html);
+  const DisplayList& items = r.items;
+  ASSERT_GT(items.texts.size(), 3 * kReachGroup);
+  ASSERT_GT(items.boxes.size(), 3 * kReachGroup);
+  for (size_t i = 0; i < items.texts.size(); ++i) {
+    const Reach& g = items.textReach[i / kReachGroup];
+    EXPECT_TRUE(g.top <= items.texts[i].y && g.bottom >= items.texts[i].y + 201) << i;
+  }
+  for (size_t i = 0; i < items.boxes.size(); ++i) {
+    const Rect& b = items.boxes[i].r;
+    const Reach& g = items.boxReach[i / kReachGroup];
+    EXPECT_TRUE(g.top <= b.y && g.bottom >= b.y + b.h) << i;
+  }
 }
 
 TEST(Layout, BlocksAlignmentAndMargins) {
@@ -98,7 +139,7 @@ TEST(Layout, ListsGetMarkersAndIndent) {
           L"<li>e</ul></ul>");
   std::vector<std::wstring> labels;
   for (const TextRun& t : r.items.texts)
-    labels.push_back(t.text);
+    labels.push_back(std::wstring(t.Text()));
   EXPECT_EQ(labels, (std::vector<std::wstring>{L"3.", L"a", L"4.", L"b", L"a.", L"c", L"d", L"e"}));
   EXPECT_EQ(r.items.texts[1].x, 8 + 40);
   EXPECT_EQ(r.items.texts[5].x, 8 + 80);
@@ -131,7 +172,7 @@ TEST(Layout, TablesPlaceCellsOnTheGrid) {
   EXPECT_GT(a.y, bb.y);  // the tall cell's text is centred between the two rows
   EXPECT_LT(a.y, cc.y);
   EXPECT_GT(d.y, cc.y);
-  EXPECT_EQ(r.items.texts[4].text, L"after");
+  EXPECT_EQ(r.items.texts[4].Text(), L"after");
   EXPECT_GT(r.items.texts[4].y, d.y);
   EXPECT_EQ(r.items.boxes.at(0).kind, Box::Kind::kFill);  // the table's background first
   EXPECT_EQ(r.items.boxes.at(0).color, 0xEEEEEEu);
@@ -194,7 +235,7 @@ TEST(Layout, BodyColoursAndTheNoteOfACutDocument) {
   EXPECT_EQ(r.text, 0xFFFFFFu);
   EXPECT_EQ(r.items.texts[0].color, 0xFFFF00u);
   LayoutResult cut = Lay(std::wstring(kMaxDocumentChars + 1, L'x'));
-  EXPECT_EQ(cut.items.texts.back().text, L"(cut)");
+  EXPECT_EQ(cut.items.texts.back().Text(), L"(cut)");
 }
 
 TEST(Layout, HostileTablesStayBounded) {

@@ -11,24 +11,24 @@ namespace {
 // The tree as text: elements as name(children), text in quotes, chosen attributes as [k=v].
 std::string Dump(const Node& n) {
   std::string out;
-  for (const auto& c : n.children) {
+  for (const Node* c = n.First(); c; c = c->Next()) {
     if (!out.empty())
       out += ' ';
     if (c->kind == Node::Kind::kText) {
       out += '"';
-      for (wchar_t ch : c->text)
+      for (wchar_t ch : c->Text())
         out += ch < 0x80 ? static_cast<char>(ch) : '?';
       out += '"';
       continue;
     }
     out += TagName(c->tag);
-    for (const auto& a : c->attrs) {
-      out += "[" + a.first + "=";
-      for (wchar_t ch : a.second)
+    for (const Attribute* a = c->attrs; a != c->attrs + c->length; ++a) {
+      out += "[" + std::string(a->name.begin(), a->name.end()) + "=";
+      for (wchar_t ch : a->value)
         out += ch < 0x80 ? static_cast<char>(ch) : '?';
       out += "]";
     }
-    if (!c->children.empty())
+    if (c->First())
       out += "(" + Dump(*c) + ")";
   }
   return out;
@@ -58,6 +58,8 @@ TEST(TreeBuilder, RepairsLooseMarkupAsBrowsersDo) {
       {L"<select><option>a<option>b</select>", "select(option(\"a\") option(\"b\"))"},
       // misnested formatting keeps its look after the outer element closes
       {L"<b><i>x</b>y</i>z", "b(i(\"x\")) i(\"y\") \"z\""},
+      {L"<font color=red><i class=k>x</font>y",
+       "font[color=red](i[class=k](\"x\")) i[class=k](\"y\")"},
       // stray end tags are dropped; </br> is a line break
       {L"a</div></span>b</br>c", "\"ab\" br \"c\""},
       // an end tag inside a cell does not close what is open around the table
@@ -68,6 +70,9 @@ TEST(TreeBuilder, RepairsLooseMarkupAsBrowsersDo) {
       {L"<a href=1>a<a href=2>b</a>", "a[href=1](\"a\") a[href=2](\"b\")"},
       // headings do not nest
       {L"<h1>a<h2>b</h2>", "h1(\"a\") h2(\"b\")"},
+      // white space is kept as one space, but as written in preformatted text
+      {L"a \n\t b<!-- -->  c<pre> x\r\n\ty  <b> z  </b></pre>",
+       "\"a b c\" pre(\" x\r\n\ty  \" b(\" z  \"))"},
   };
   for (const TreeCase& c : cases)
     EXPECT_EQ(Tree(c.html), c.tree) << std::string(c.html, c.html + wcslen(c.html));
@@ -151,18 +156,20 @@ TEST(Limits, DeepNestingIsFlattenedAndLongTextCut) {
   deep += L"end";
   Document doc = ParseHtml(deep);
   size_t depth = 0;
-  const Node* n = doc.body.get();
-  while (!n->children.empty()) {
-    n = n->children.back().get();
+  const Node* n = doc.body;
+  while (n->First()) {
+    n = n->First();
+    while (n->Next())
+      n = n->Next();
     ++depth;
   }
   EXPECT_LE(depth, kMaxDepth);
-  EXPECT_EQ(n->text.find(L"end"), 0u);
+  EXPECT_EQ(n->Text().find(L"end"), 0u);
 
   std::wstring huge(kMaxDocumentChars + 10, L'x');
   Document cut = ParseHtml(huge);
   EXPECT_TRUE(cut.truncated);
-  EXPECT_EQ(cut.body->children.at(0)->text.size(), kMaxDocumentChars);
+  EXPECT_EQ(cut.body->First()->Text().size(), kMaxDocumentChars);
 
   std::wstring many;
   for (size_t i = 0; i < kMaxNodes + 1000; ++i)

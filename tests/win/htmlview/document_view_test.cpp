@@ -72,8 +72,8 @@ TEST(DocumentView, DamagedPicturesShowTheirTextAndLargeDocumentsAreCut) {
   EXPECT_EQ(viewer->DocumentTitle(), L"Mare");
   const auto& texts = viewer->Views().at(0)->Layout().items.texts;
   ASSERT_FALSE(texts.empty());
-  EXPECT_EQ(texts.front().text, L"inceput");
-  EXPECT_NE(texts.back().text.find(L"prea mare"), std::wstring::npos);
+  EXPECT_EQ(texts.front().Text(), L"inceput");
+  EXPECT_NE(texts.back().Text().find(L"prea mare"), std::wstring::npos);
 
   EXPECT_FALSE(viewer->LoadFromFile(folder / L"missing.htm"));
   EXPECT_TRUE(viewer->Views().empty());
