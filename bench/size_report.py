@@ -25,7 +25,8 @@ SECTION_GROUPS = (
     ('.idata', '.idata'),
 )
 LIBRARY_NAMES = {
-    'libz.a': 'zlib', 'libstdc++.a': 'libstdc++', 'libgcc.a': 'libgcc', 'libgcc_eh.a': 'libgcc',
+    'libz.a': 'zlib', 'libkolvar_zlib.a': 'zlib',
+    'libstdc++.a': 'libstdc++', 'libgcc.a': 'libgcc', 'libgcc_eh.a': 'libgcc',
     'libpthread.a': 'winpthread', 'libwinpthread.a': 'winpthread', 'libuuid.a': 'libuuid',
     'libmingw32.a': 'crt', 'libmingwex.a': 'crt', 'libmsvcrt.a': 'crt', 'libmoldname.a': 'crt',
 }
