@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)LinkAt(layout, 10, 10);
   (void)FindAnchor(layout, L"a");
   if (doc.frameset) {
-    if (const std::wstring* cols = doc.frameset->Attr("cols"))
-      (void)SplitFrameSizes(*cols, options.width);
+    if (const std::wstring_view* cols = doc.frameset->Attr("cols"))
+      (void)SplitFrameSizes(std::wstring(*cols), options.width);
   }
   ImageInfo info = ReadImageInfo(bytes);
   (void)PlausibleImage(info, bytes.size(), bytes);
