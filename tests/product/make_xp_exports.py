@@ -20,9 +20,9 @@ Sources, both public and machine-readable, both marking the Windows version of e
    function listed there that a later XP service pack took over is refused as well: the check
    errs on the side of refusing.
 
-SOURCES is a folder holding each DLL's export definition file (named as in DLLS) and <dll>.names52.htm (or a plain list of
-names, one a line, <dll>.names52) where ADDED_IN_5_2 names it. The data of the committed
-xp_exports.txt came from reactos/reactos as stored on 2026-12-10 (the files' paths are in
+SOURCES is a folder holding each DLL's export definition file (<dll> with DEFINITIONS after it)
+and <dll>.names52.htm (or a plain list of names, one a line, <dll>.names52) where ADDED_IN_5_2 names it. The data of the committed
+xp_exports.txt came from reactos/reactos as stored on 2026-12-10 (the files' folders are in
 DLLS) and the two history pages of the same day, copied reduced to the columns read here
 (ordinal, flags, name, the "missing in XP SP3" comment) and without the lines for other
 processors; the script reads the full files alike.
@@ -34,43 +34,45 @@ import os
 import re
 import sys
 
-# DLL -> its export definition file in the ReactOS tree.
+# DLL -> the folder of its export definition file in the ReactOS tree (the file is the DLL's
+# name with DEFINITIONS after it; the files are read from one folder, named so).
 DLLS = {
-    "advapi32.dll": "dll/win32/advapi32/advapi32.spec",
-    "gdi32.dll": "win32ss/gdi/gdi32/gdi32.spec",
-    "kernel32.dll": "dll/win32/kernel32/kernel32.spec",
-    "mpr.dll": "dll/win32/mpr/mpr.spec",
-    "msimg32.dll": "dll/win32/msimg32/msimg32.spec",
-    "msvcrt.dll": "dll/win32/msvcrt/msvcrt.spec",
-    "ole32.dll": "dll/win32/ole32/ole32.spec",
-    "oleaut32.dll": "dll/win32/oleaut32/oleaut32.spec",
-    "shell32.dll": "dll/win32/shell32/shell32.spec",
-    "user32.dll": "win32ss/user/user32/user32.spec",
+    "advapi32.dll": "dll/win32/advapi32",
+    "gdi32.dll": "win32ss/gdi/gdi32",
+    "kernel32.dll": "dll/win32/kernel32",
+    "mpr.dll": "dll/win32/mpr",
+    "msimg32.dll": "dll/win32/msimg32",
+    "msvcrt.dll": "dll/win32/msvcrt",
+    "ole32.dll": "dll/win32/ole32",
+    "oleaut32.dll": "dll/win32/oleaut32",
+    "shell32.dll": "dll/win32/shell32",
+    "user32.dll": "win32ss/user/user32",
 }
 ADDED_IN_5_2 = {"kernel32.dll", "advapi32.dll"}
 ORDINALS_ARE_INTERFACE = {"mpr.dll", "oleaut32.dll", "shell32.dll"}
 XP = 0x501
+DEFINITIONS = ".spec"  # the definition files' own extension in that tree
 CALL_TYPES = {"stdcall", "cdecl", "varargs", "fastcall", "thiscall", "stub", "extern", "equate"}
 
 
-def version_holds(spec, version):
+def version_holds(text, version):
     """True when a -version= range ("0x600+", "0x501-0x502", "0x502") holds version."""
-    if spec.endswith("+"):
-        return version >= int(spec[:-1], 16)
-    low, _, high = spec.partition("-")
+    if text.endswith("+"):
+        return version >= int(text[:-1], 16)
+    low, _, high = text.partition("-")
     return int(low, 16) <= version <= int(high or low, 16)
 
 
-def arch_holds(spec):
+def arch_holds(text):
     """True when an -arch= list ("i386", "x86_64,arm", "!x86_64") takes in 32-bit x86."""
-    items = spec.split(",")
+    items = text.split(",")
     if all(item.startswith("!") for item in items):
         return "!i386" not in items and "!win32" not in items
     return any(item in ("i386", "win32") for item in items)
 
 
-def read_spec(path):
-    """[(ordinal or None, name or None, kept)] of a .spec file, kept meaning "on 32-bit XP"."""
+def read_definitions(path):
+    """[(ordinal or None, name or None, kept)] of a definition file, kept meaning "on 32-bit XP"."""
     entries = []
     for line in open(path, encoding="utf-8"):
         mark = re.search(r"[#;]", line)
@@ -130,7 +132,7 @@ def main():
            "# that are the DLL's interface. Made by make_xp_exports.py (sources and method",
            "# there); do not edit by hand."]
     for dll in sorted(DLLS):
-        entries = read_spec(os.path.join(folder, dll.replace(".dll", "") + ".spec"))
+        entries = read_definitions(os.path.join(folder, dll.replace(".dll", "") + DEFINITIONS))
         later = read_added_in_5_2(folder, dll) if dll in ADDED_IN_5_2 else set()
         names = sorted({n for _, n, kept in entries if kept and n and n not in later})
         ordinals = sorted({o for o, n, kept in entries
