@@ -321,14 +321,12 @@ TEST_F(UpgradePage, ACopyWithoutRoomIsAskedForAndNoKeepsThePage) {
       auto* form = dynamic_cast<TMForm*>(TWinControl::FromHandle(dialog));
       ASSERT_NE(form, nullptr);
       question = DialogText(form);
-      ::Sleep(200);
+      testing::Settle(dialog);
       if (answer == std::wstring(L"BtnNu"))
         testing::SaveArtifact(testing::CaptureWindow(dialog), L"upgrade-copy-no-room.png");
-      TControl* button = form->FindChild(answer);
-      ASSERT_NE(button, nullptr);
-      ClickControl(*button);
+      ASSERT_TRUE(testing::AnswerDialog(dialog, answer));
       if (answer == std::wstring(L"BtnNu")) {
-        ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(dialog) && p->BNext->Enabled(); }));
+        ASSERT_TRUE(WaitUntil([&] { return p->BNext->Enabled(); }));
         testing::PumpFor(300);
         keptAfterNo = p->Visible();
         ranAfterNo = FileExists(data + L"\\UPGRADE.LOG");
@@ -374,20 +372,21 @@ TEST_F(UpgradePage, ABrokenStepOffersTheCopyMadeBeforeAndPutsItBack) {
       ASSERT_TRUE(WaitUntil([&] { return !errors.Texts().empty(); }));
       HWND question = testing::WaitForTitled(L"Confirmare...", 20000);
       asked = question != nullptr;
-      if (question) {
-        testing::SaveArtifact(testing::CaptureScreen(RECT{0, 0, 1024, 768}),
-                              L"upgrade-put-back-question.png");
-        ::Sleep(200);
-        auto* form = dynamic_cast<TMForm*>(TWinControl::FromHandle(question));
-        TControl* button = form ? form->FindChild(putBack ? L"BtnDa" : L"BtnNu") : nullptr;
-        ASSERT_NE(button, nullptr);
-        ClickControl(*button);
-      }
-      ASSERT_TRUE(WaitUntil([&] { return p->BNext->Enabled(); }, 20000));
+      ASSERT_NE(question, nullptr);
+      testing::Settle(question);
+      testing::SaveArtifact(testing::CaptureScreen(RECT{0, 0, 1024, 768}),
+                            L"upgrade-put-back-question.png");
+      ASSERT_TRUE(testing::AnswerDialog(question, putBack ? L"BtnDa" : L"BtnNu"));
+      // Yes puts the copy back before the page takes input again: the switches are mended
+      // after that, or the copy's own switches would come back with it.
+      ASSERT_TRUE(testing::WaitUntilAnswering(p->Handle()));
+      ASSERT_TRUE(p->BNext->Enabled());
       // Continue again, with the library bound again and the step mended, runs to the end.
       ::DeleteFileW((data_ + L"\\LISTE.EXC").c_str());
       ::DeleteFileW((data_ + L"\\SCHIMBA.TABELE").c_str());
       ClickControl(*p->BNext);
+      ASSERT_TRUE(WaitUntil([&] { return !p->Visible(); }, 20000))
+          << "the second Continue did not end the page";
     });
     EXPECT_EQ(mrOk, p->ShowModal());
     EXPECT_TRUE(asked);

@@ -49,6 +49,34 @@ inline bool WaitForPage(const toolkit::TMForm& page, DWORD timeoutMs = 5000) {
   return ready;
 }
 
+// Waits until the thread of `window` handles messages again, after whatever a click started on
+// it (a message sent to the window is answered only then).
+inline bool WaitUntilAnswering(HWND window, DWORD timeoutMs = 20000) {
+  return WaitUntil(
+      [&] {
+        DWORD_PTR ignored = 0;
+        return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 500, &ignored) != 0;
+      },
+      timeoutMs);
+}
+
+// Answers the message dialog `dialog` with its button named `button` ("BtnDa", "BtnNu", ...) as
+// a user would: once the dialog has settled as the active window, and again when a click made
+// while the display was still catching up changed nothing. Returns whether the dialog closed.
+inline bool AnswerDialog(HWND dialog, const wchar_t* button) {
+  Settle(dialog);
+  auto* form = dynamic_cast<toolkit::TMForm*>(toolkit::TWinControl::FromHandle(dialog));
+  toolkit::TControl* target = form ? form->FindChild(button) : nullptr;
+  if (!target)
+    return false;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    ClickControl(*target);
+    if (WaitUntil([&] { return !::IsWindow(dialog) || !::IsWindowVisible(dialog); }, 2000))
+      return true;
+  }
+  return false;
+}
+
 // Records the texts of the general error report while it lives.
 class ErrorReports {
  public:

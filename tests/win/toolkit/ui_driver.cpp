@@ -1,5 +1,6 @@
 #include "ui_driver.h"
 
+#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include "platform/files.h"
@@ -8,14 +9,34 @@
 
 namespace kolvar::testing {
 
-UserScript::UserScript(std::function<void()> script) : thread_(std::move(script)) {}
+UserScript::UserScript(std::function<void()> script)
+    : thread_([script = std::move(script), ui = ::GetCurrentThreadId()] {
+        script();
+        // A script stopped by a failed assertion would leave the test thread in a modal loop
+        // waiting for a click that never comes, until CTest's time limit. Ending the
+        // application ends every modal loop of that thread at once, so the test fails now,
+        // with its assertion's message.
+        if (::testing::Test::HasFatalFailure())
+          ::PostThreadMessageW(ui, WM_QUIT, 0, 0);
+      }) {}
 
 UserScript::~UserScript() {
   if (thread_.joinable())
     thread_.join();
 }
 
+DWORD Scaled(DWORD ms) {
+  static const DWORD scale = [] {
+    wchar_t text[8] = {};
+    DWORD n = ::GetEnvironmentVariableW(L"KOLVAR_WAIT_SCALE", text, 8);
+    int value = n > 0 && n < 8 ? _wtoi(text) : 1;
+    return static_cast<DWORD>(value >= 1 && value <= 20 ? value : 1);
+  }();
+  return ms > MAXDWORD / scale ? MAXDWORD : ms * scale;
+}
+
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  timeoutMs = Scaled(timeoutMs);
   DWORD start = ::GetTickCount();
   while (!done()) {
     if (::GetTickCount() - start > timeoutMs)
@@ -113,6 +134,7 @@ void Wheel(int notches, unsigned shift) {
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  timeoutMs = Scaled(timeoutMs);
   DWORD start = ::GetTickCount();
   while (!done()) {
     if (::GetTickCount() - start > timeoutMs)

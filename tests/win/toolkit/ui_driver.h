@@ -15,7 +15,8 @@
 
 namespace kolvar::testing {
 
-// Runs `script` on its own thread; joined when the object dies.
+// Runs `script` on its own thread; joined when the object dies. A script that ends on a failed
+// assertion ends the modal loops of the thread that made the object.
 class UserScript {
  public:
   explicit UserScript(std::function<void()> script);
@@ -27,6 +28,9 @@ class UserScript {
   std::thread thread_;
 };
 
+// The waits below take their time-outs times KOLVAR_WAIT_SCALE (1 to 20, 1 when unset): a slow
+// machine, such as an emulated one, sets it rather than every test lengthening its waits.
+DWORD Scaled(DWORD ms);
 // Waits until `done` answers true, up to `timeoutMs`; returns whether it did.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 // Waits until `window` is visible and enabled.
