@@ -101,8 +101,9 @@ TEST_F(UpgradePage, RunsEveryStepWhileTheUserWatches) {
     ::Sleep(100);
     buttonsDisabled = !p->BNext->Enabled() && !p->BBack->Enabled() && !p->BCancel->Enabled();
     testing::SaveArtifact(testing::CaptureWindow(p->HandleIfAllocated()), L"upgrade-mid-step.png");
-    WaitUntil([&] { return p->Lk2->Visible(); });
-    redDuringStep2 = p->L1->Font().Color == clRed;
+    // The mark is shown a moment before the report line turns red: both are waited for.
+    redDuringStep2 = WaitUntil([&] { return p->Lk2->Visible() && p->L1->Font().Color == clRed; }) &&
+                     !p->Lk3->Visible();
   });
   EXPECT_EQ(mrOk, p->ShowModal());
   EXPECT_TRUE(buttonsDisabled);
