@@ -121,7 +121,8 @@ TEST(ProgramGroup, StartsTheServerProgramWhenNoServerAnswers) {
     // A server program that answers nothing: once it runs, both topics are tried again, and
     // the user hears of it once.
     Recorder recorder(L"none", service);
-    EnvVar lifetime(L"KOLVAR_DDE_LIFETIME", L"1000");
+    // It lives long enough for both tries, on a slow machine too.
+    EnvVar lifetime(L"KOLVAR_DDE_LIFETIME", std::to_wstring(testing::Scaled(1000)));
     EXPECT_EQ(1,
               CountDdeErrors([&] { CreateProgramGroup(kProgramDir, programs.path(), service); }));
     testing::WaitForProcessesNamed(service + L".exe", 10000);
