@@ -9,6 +9,16 @@
 
 namespace kolvar::testing {
 
+DWORD Scaled(DWORD ms) {
+  static const DWORD scale = [] {
+    wchar_t text[8] = {};
+    DWORD n = ::GetEnvironmentVariableW(L"KOLVAR_WAIT_SCALE", text, 8);
+    int value = n > 0 && n < 8 ? _wtoi(text) : 1;
+    return static_cast<DWORD>(value >= 1 && value <= 20 ? value : 1);
+  }();
+  return ms > MAXDWORD / scale ? MAXDWORD : ms * scale;
+}
+
 std::wstring EnvPath(const wchar_t* name) {
   wchar_t buffer[1024];
   DWORD length = ::GetEnvironmentVariableW(name, buffer, 1024);

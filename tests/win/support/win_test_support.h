@@ -11,6 +11,9 @@ namespace kolvar::testing {
 
 // A Windows path from an environment variable set by the test registration (KOLVAR_DIST,
 // KOLVAR_BUILD, KOLVAR_SOURCE); fails the test when it is missing.
+// `ms` times KOLVAR_WAIT_SCALE (1 to 20, 1 when unset): the time-outs of the tests' waits. A
+// slow machine, such as an emulated one, sets it rather than every test lengthening its waits.
+DWORD Scaled(DWORD ms);
 std::wstring EnvPath(const wchar_t* name);
 // A file in build/dist (the deliverables of the build that made this test program).
 std::wstring DistFile(const std::wstring& name);

@@ -25,16 +25,6 @@ UserScript::~UserScript() {
     thread_.join();
 }
 
-DWORD Scaled(DWORD ms) {
-  static const DWORD scale = [] {
-    wchar_t text[8] = {};
-    DWORD n = ::GetEnvironmentVariableW(L"KOLVAR_WAIT_SCALE", text, 8);
-    int value = n > 0 && n < 8 ? _wtoi(text) : 1;
-    return static_cast<DWORD>(value >= 1 && value <= 20 ? value : 1);
-  }();
-  return ms > MAXDWORD / scale ? MAXDWORD : ms * scale;
-}
-
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   timeoutMs = Scaled(timeoutMs);
   DWORD start = ::GetTickCount();

@@ -12,6 +12,7 @@
 
 #include "shots.h"
 #include "toolkit/control.h"
+#include "win_test_support.h"
 
 namespace kolvar::testing {
 
@@ -28,9 +29,7 @@ class UserScript {
   std::thread thread_;
 };
 
-// The waits below take their time-outs times KOLVAR_WAIT_SCALE (1 to 20, 1 when unset): a slow
-// machine, such as an emulated one, sets it rather than every test lengthening its waits.
-DWORD Scaled(DWORD ms);
+// The waits below take their time-outs through Scaled (win_test_support.h).
 // Waits until `done` answers true, up to `timeoutMs`; returns whether it did.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 // Waits until `window` is visible and enabled.
