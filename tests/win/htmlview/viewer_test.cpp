@@ -264,6 +264,7 @@ TEST(Viewer, OnlyWebAndMailLinksLeaveAndTheirProgramIsNotHiddenBehindTheViewer) 
   // A web address goes to the default program, and the viewer steps out of the always-on-top
   // band so that the browser can come in front; shown again, it is back on top.
   click(2);
+  testing::PumpUntil([&] { return !opened.empty(); });
   EXPECT_EQ(opened, std::vector<std::wstring>{L"https://www.kolvar.ro/noutati"});
   EXPECT_FALSE(topmost());
   ShowInstructions(false);

@@ -49,10 +49,12 @@ class Recorder {
                                  nullptr, &startup, &info));
     ::CloseHandle(info.hThread);
     process_.reset(info.hProcess);
-    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event.get(), 10000));
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event.get(), testing::Scaled(10000)));
   }
   // Waits for the recorder to end (it ends when the client disconnects).
-  bool Ended() { return ::WaitForSingleObject(process_.get(), 10000) == WAIT_OBJECT_0; }
+  bool Ended() {
+    return ::WaitForSingleObject(process_.get(), testing::Scaled(10000)) == WAIT_OBJECT_0;
+  }
   ~Recorder() {
     if (process_)
       ::TerminateProcess(process_.get(), 0);
