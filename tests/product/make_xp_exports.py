@@ -20,7 +20,7 @@ Sources, both public and machine-readable, both marking the Windows version of e
    function listed there that a later XP service pack took over is refused as well: the check
    errs on the side of refusing.
 
-SOURCES is a folder holding each DLL's export definition file (<dll> with DEFINITIONS after it)
+SOURCES is a folder holding each DLL's export definition file (named after the DLL, as in its tree)
 and <dll>.names52.htm (or a plain list of names, one a line, <dll>.names52) where ADDED_IN_5_2 names it. The data of the committed
 xp_exports.txt came from reactos/reactos as stored on 2026-12-10 (the files' folders are in
 DLLS) and the two history pages of the same day, copied reduced to the columns read here
@@ -34,8 +34,8 @@ import os
 import re
 import sys
 
-# DLL -> the folder of its export definition file in the ReactOS tree (the file is the DLL's
-# name with DEFINITIONS after it; the files are read from one folder, named so).
+# DLL -> the folder of its export definition file in the ReactOS tree (the file bears the DLL's
+# name with the tree's own extension; the files are read from one folder, named so).
 DLLS = {
     "advapi32.dll": "dll/win32/advapi32",
     "gdi32.dll": "win32ss/gdi/gdi32",
@@ -51,7 +51,6 @@ DLLS = {
 ADDED_IN_5_2 = {"kernel32.dll", "advapi32.dll"}
 ORDINALS_ARE_INTERFACE = {"mpr.dll", "oleaut32.dll", "shell32.dll"}
 XP = 0x501
-DEFINITIONS = ".spec"  # the definition files' own extension in that tree
 CALL_TYPES = {"stdcall", "cdecl", "varargs", "fastcall", "thiscall", "stub", "extern", "equate"}
 
 
@@ -126,13 +125,24 @@ def wrapped(words, prefix=""):
     return lines
 
 
+def definition_file(folder, dll):
+    """The export definition file of `dll` in `folder`: the one whose name is the DLL's without
+    its extension, with the tree's own extension (not a history page's)."""
+    stem = dll[:-len(".dll")]
+    for name in sorted(os.listdir(folder)):
+        base, ext = os.path.splitext(name)
+        if base == stem and ext and not ext.startswith(".names"):
+            return os.path.join(folder, name)
+    sys.exit(f"no export definition file for {dll} in {folder}")
+
+
 def main():
     folder = sys.argv[1]
     out = ["# What 32-bit Windows XP SP3 exports, one section per DLL: names, then the ordinals",
            "# that are the DLL's interface. Made by make_xp_exports.py (sources and method",
            "# there); do not edit by hand."]
     for dll in sorted(DLLS):
-        entries = read_definitions(os.path.join(folder, dll.replace(".dll", "") + DEFINITIONS))
+        entries = read_definitions(definition_file(folder, dll))
         later = read_added_in_5_2(folder, dll) if dll in ADDED_IN_5_2 else set()
         names = sorted({n for _, n, kept in entries if kept and n and n not in later})
         ordinals = sorted({o for o, n, kept in entries
